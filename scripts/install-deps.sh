@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests and the demo need.
+# Idempotent: packages already present are left alone.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config ninja-build
+  qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins libgl-dev
+  firebird3.0-server firebird3.0-server-core firebird3.0-utils firebird-dev libfbclient2
+  libgtest-dev libgmock-dev libbenchmark-dev
+  faketime iproute2 util-linux procps
+  xvfb xauth x11-utils fonts-wine fonts-dejavu-core
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if ((${#missing[@]})); then
+  SUDO=()
+  if [[ $(id -u) -ne 0 ]]; then SUDO=(sudo -E); fi
+  export DEBIAN_FRONTEND=noninteractive
+  "${SUDO[@]}" apt-get update -q
+  "${SUDO[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
