@@ -1,0 +1,4 @@
+#include "app/MainForm.h"
+namespace app {
+int RunApplication(int, char**) { return 0; }
+}

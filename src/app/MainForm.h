@@ -1,0 +1,4 @@
+#pragma once
+namespace app {
+int RunApplication(int argc, char** argv);
+}

@@ -1,0 +1,6 @@
+#include "app/MainForm.h"
+
+int main(int argc, char** argv)
+{
+    return app::RunApplication(argc, argv);
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+namespace fb {
+
+// A fixed-point amount with four decimals, held as a 64-bit count of ten-thousandths.
+// Rates and amounts cross the database boundary in this form so that no binary
+// floating-point error creeps into a stored value.
+struct Currency
+{
+    std::int64_t value = 0; // ten-thousandths
+
+    static constexpr int Scale = 4;
+    static constexpr std::int64_t One = 10000;
+
+    // Rounds half away from zero to the nearest ten-thousandth; throws FbError when the
+    // value is not finite or does not fit.
+    static Currency fromDouble(double d);
+    static constexpr Currency fromUnits(std::int64_t units) { return Currency{units}; }
+    double toDouble() const { return static_cast<double>(value) / One; }
+    // Exact decimal text with four decimals and "." as separator, e.g. "19.0000".
+    QString toString() const;
+
+    friend bool operator==(Currency a, Currency b) { return a.value == b.value; }
+    friend bool operator!=(Currency a, Currency b) { return a.value != b.value; }
+};
+
+// Rescales an integer of `fromScale` decimals to `toScale` decimals (scales are counts of
+// decimals, 0 or more), rounding half away from zero; throws FbError on overflow.
+std::int64_t rescale(std::int64_t value, int fromScale, int toScale);
+
+} // namespace fb

@@ -1,0 +1,59 @@
+#include "fb/FbError.h"
+
+#include "fb/FbClient.h"
+
+#include <firebird/Interface.h>
+
+#include <algorithm>
+
+namespace fb {
+
+FbError::FbError(const QString& message, std::vector<std::intptr_t> codes, QString sqlState)
+    : std::runtime_error(message.toStdString()), m_codes(std::move(codes)), m_sqlState(std::move(sqlState))
+{
+}
+
+bool FbError::hasCode(std::intptr_t code) const
+{
+    return std::find(m_codes.begin(), m_codes.end(), code) != m_codes.end();
+}
+
+FbError FbError::fromStatus(Firebird::IStatus* status)
+{
+    std::vector<std::intptr_t> codes;
+    QString sqlState;
+    const std::intptr_t* v = status->getErrors();
+    while (v && *v != isc_arg_end) {
+        const std::intptr_t kind = v[0];
+        switch (kind) {
+        case isc_arg_gds:
+            codes.push_back(v[1]);
+            v += 2;
+            break;
+        case isc_arg_sql_state:
+            sqlState = QString::fromLatin1(reinterpret_cast<const char*>(v[1]));
+            v += 2;
+            break;
+        case isc_arg_cstring:
+            v += 3;
+            break;
+        default:
+            v += 2;
+            break;
+        }
+    }
+
+    if (sqlState.isEmpty())
+        sqlState = Client::instance().sqlState(status->getErrors());
+
+    char buffer[4096] = {};
+    Client::instance().util()->formatStatus(buffer, sizeof(buffer) - 1, status);
+    // The client speaks the connection's character set; with none given that is raw bytes,
+    // which for this host are Windows-1252.
+    QString text = QString::fromLocal8Bit(buffer).trimmed();
+    if (text.isEmpty())
+        text = QStringLiteral("Unbekannter Datenbankfehler");
+    return FbError(text, std::move(codes), sqlState);
+}
+
+} // namespace fb
