@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins libgl-dev
   firebird3.0-server firebird3.0-server-core firebird3.0-utils firebird-dev libfbclient2
   libgtest-dev libgmock-dev libbenchmark-dev
-  faketime iproute2 util-linux procps
+  faketime iproute2 util-linux procps locales
   xvfb xauth x11-utils fonts-wine fonts-dejavu-core
 )
 
@@ -25,4 +25,13 @@ if ((${#missing[@]})); then
   export DEBIAN_FRONTEND=noninteractive
   "${SUDO[@]}" apt-get update -q
   "${SUDO[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# The tests and the demo speak German: make sure the German locale exists.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  SUDO=()
+  if [[ $(id -u) -ne 0 ]]; then SUDO=(sudo); fi
+  "${SUDO[@]}" sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
+  grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | "${SUDO[@]}" tee -a /etc/locale.gen > /dev/null
+  "${SUDO[@]}" locale-gen > /dev/null
 fi

@@ -86,6 +86,10 @@ public:
     TVatRateSlots LoadVatRates();
     bool SaveGeneralVatRates(const TVatRateSlots& newRates);
 
+    // Article data of the articles page.
+    void OpenArticleData();
+    void CloseArticleData();
+
     // The text of the error that made the last guarded save report failure.
     const QString& LastError() const { return m_lastError; }
     const TProcessInfo& Process() const { return m_process; }

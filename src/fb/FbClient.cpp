@@ -5,6 +5,7 @@
 #include <firebird/Interface.h>
 
 #include <dlfcn.h>
+#include <signal.h>
 
 namespace fb {
 
@@ -36,6 +37,14 @@ void Client::ensureLoaded()
 {
     if (m_master)
         return;
+    if (!m_signalsSaved) {
+        static struct sigaction savedInt, savedTerm;
+        sigaction(SIGINT, nullptr, &savedInt);
+        sigaction(SIGTERM, nullptr, &savedTerm);
+        m_savedInt = &savedInt;
+        m_savedTerm = &savedTerm;
+        m_signalsSaved = true;
+    }
     // A failed load is retried on the next attempt: the library may have been installed since.
     void* handle = dlopen(libraryName().toLocal8Bit().constData(), RTLD_NOW | RTLD_GLOBAL);
     if (!handle) {
@@ -57,6 +66,14 @@ void Client::ensureLoaded()
     // its threads may outlive any single connection.
     m_provider = m_master->getDispatcher();
     m_fbSqlState = reinterpret_cast<void (*)(char*, const std::intptr_t*)>(dlsym(handle, "fb_sqlstate"));
+}
+
+void Client::restoreSignalHandlers()
+{
+    if (!m_signalsSaved)
+        return;
+    sigaction(SIGINT, m_savedInt, nullptr);
+    sigaction(SIGTERM, m_savedTerm, nullptr);
 }
 
 QString Client::sqlState(const std::intptr_t* statusVector)

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+struct sigaction;
+
 namespace Firebird {
 class IMaster;
 class IUtil;
@@ -31,6 +33,11 @@ public:
     Firebird::IMaster* master();
     Firebird::IUtil* util();
     Firebird::IProvider* provider();
+    // The client library takes over SIGINT and SIGTERM when it first connects and then
+    // ignores them; a tool that cannot be stopped is worse than one that stops without the
+    // library's clean-up, so the dispositions the process had before are put back.
+    void restoreSignalHandlers();
+
     // SQLSTATE of a status vector, as the client library derives it from the error codes.
     QString sqlState(const std::intptr_t* statusVector);
 
@@ -40,6 +47,9 @@ private:
     Firebird::IMaster* m_master = nullptr;
     Firebird::IUtil* m_util = nullptr;
     Firebird::IProvider* m_provider = nullptr;
+    bool m_signalsSaved = false;
+    ::sigaction* m_savedInt = nullptr;
+    ::sigaction* m_savedTerm = nullptr;
     void (*m_fbSqlState)(char*, const std::intptr_t*) = nullptr;
 };
 

@@ -59,6 +59,7 @@ void FbDatabase::Open()
     IAttachment* att = Client::instance().provider()->attachDatabase(
         &status, name.constData(), static_cast<unsigned>(dpb.size()),
         reinterpret_cast<const unsigned char*>(dpb.constData()));
+    Client::instance().restoreSignalHandlers();
     status.check();
     m_attachment = att;
 }
