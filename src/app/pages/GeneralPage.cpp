@@ -117,9 +117,13 @@ bool TMainFrm::SaveGeneralChanges()
             rates[n].Rate = static_cast<float>(edit->Value());
         }
     }
-    if (MainDM->SaveGeneralVatRates(rates))
+    if (MainDM->SaveGeneralVatRates(rates)) {
         result = true;
-    else
+        // The saved values stay as typed, shown in the edits' usual form.
+        for (int n = 0; n < 5; ++n)
+            if (widgets::TRateEdit* edit = FindRateEdit(n))
+                edit->setValue(edit->Value());
+    } else
         win::MessageDlg(QStringLiteral("Beim Speichern ist ein Fehler aufgetreten!"), win::MsgKind::Warning,
                         win::MsgButtons::Ok, win::MsgResult::Ok);
     actSetGeneralVatRates->setEnabled(!result);
