@@ -58,6 +58,11 @@ struct FormCase
     QStringList expected; // columns as onlyProtocolRow reads them
 };
 
+void PrintTo(const FormCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class ProtocolEntry : public testing::TestWithParam<FormCase>
 {
 };
@@ -143,8 +148,6 @@ TEST_P(ProtocolWriter, JoinsAnActiveTransactionAndCommitsOrRollsBackBoth)
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, ProtocolWriter, testing::Values(ProtocolForm::V8, ProtocolForm::V7),
-                         [](const testing::TestParamInfo<ProtocolForm>& info) {
-                             return std::string(info.param == ProtocolForm::V8 ? "V8" : "V7");
-                         });
+                         testing::PrintToStringParamName());
 
 } // namespace

@@ -169,9 +169,7 @@ TEST_P(GeneralSave, RefusedProtocolEntryUndoesTheWholeSave)
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, GeneralSave, testing::Values(ProtocolForm::V8, ProtocolForm::V7),
-                         [](const testing::TestParamInfo<ProtocolForm>& info) {
-                             return std::string(info.param == ProtocolForm::V8 ? "V8" : "V7");
-                         });
+                         testing::PrintToStringParamName());
 
 struct SaveCase
 {
@@ -181,6 +179,11 @@ struct SaveCase
     QStringList stored;   // every slot after the save; each slot's account follows it or not
     const char* protocol; // nullptr: no entry
 };
+
+void PrintTo(const SaveCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class SlotsWritten : public testing::TestWithParam<SaveCase>
 {
@@ -325,6 +328,11 @@ struct KeyCase
     int slot; // the slot that exists afterwards, -1 for none
     float rate;
 };
+
+void PrintTo(const KeyCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class SettingsKey : public testing::TestWithParam<KeyCase>
 {

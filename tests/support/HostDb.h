@@ -10,6 +10,7 @@
 #include <QVariant>
 
 #include <memory>
+#include <ostream>
 #include <vector>
 
 namespace testsupport {
@@ -78,5 +79,11 @@ private:
 
 // Writes a file in Windows-1252.
 void writeCp1252File(const QString& path, const QString& text);
+
+// Lets a failing case name its table form instead of printing raw bytes.
+inline void PrintTo(ProtocolForm form, std::ostream* os)
+{
+    *os << (form == ProtocolForm::V8 ? "V8" : "V7");
+}
 
 } // namespace testsupport
