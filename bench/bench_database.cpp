@@ -43,8 +43,9 @@ HostDb& articleHost(int articles)
         h->fillStandard();
         for (int g = 1; g <= 20; ++g)
             h->addWarengruppe(g, QStringLiteral("Warengruppe %1 Getränke & Speisen").arg(g));
-        BulkInsert(*h, QStringLiteral("insert into artikel (artikelid, bezeichnung, warengruppe, mwstsatzih, "
-                                     "mwstsatzah) values (:id, :name, :gruppe, :ih, :ah)"),
+        BulkInsert(*h,
+                   QStringLiteral("insert into artikel (artikelid, bezeichnung, warengruppe, mwstsatzih, "
+                                  "mwstsatzah) values (:id, :name, :gruppe, :ih, :ah)"),
                    articles, [](fb::FbQuery& q, int i) {
                        q.ParamByName(QStringLiteral("id")).setAsInteger(i);
                        q.ParamByName(QStringLiteral("name"))

@@ -24,7 +24,8 @@ TMainFrm* MainFrm = nullptr;
 
 namespace {
 
-const char* const TahomaCandidates[] = {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/fonts/truetype/tahoma.ttf"};
+const char* const TahomaCandidates[] = {"/usr/share/wine/fonts/tahoma.ttf",
+                                        "/usr/share/fonts/truetype/tahoma.ttf"};
 
 void LoadTahoma()
 {
@@ -43,7 +44,8 @@ const QString TabStyle = QStringLiteral(
     "QTabBar { background: rgb(173,216,230); }"
     "QTabBar::tab { padding: 4px 10px 4px 10px; margin: 0px; color: black;"
     "  border: 1px solid rgb(173,216,230); border-bottom: none;"
-    "  background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 rgb(214,236,243), stop:1 rgb(132,198,219)); }"
+    "  background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 rgb(214,236,243), stop:1 "
+    "rgb(132,198,219)); }"
     "QTabBar::tab:selected { background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
     "  stop:0 rgb(255,255,255), stop:1 rgb(210,210,210)); }");
 
@@ -60,7 +62,8 @@ QFont WindowFont()
     QFont font(QStringLiteral("Tahoma"));
     // Tahoma where it is installed, a close sans-serif otherwise.
     font.setStyleHint(QFont::SansSerif);
-    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
+    font.setFamilies(
+        {QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
     font.setPixelSize(15);
     return font;
 }
@@ -75,7 +78,8 @@ TMainFrm::TMainFrm(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("MainFrm"));
     setWindowTitle(QString::fromLatin1(WindowCaption));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(1014, 692);
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -108,7 +112,9 @@ TMainFrm::TMainFrm(QWidget* parent) : QWidget(parent)
     pgcVatRates->addTab(tsArticles, QStringLiteral("Artikel"));
     tsGeneral->setAccessibleName(QStringLiteral("Allgemein"));
     tsArticles->setAccessibleName(QStringLiteral("Artikel"));
-    pgcVatRates->OnCanChange = [this](int from, int to, bool& allow) { pgcVatRatesCanChange(from, to, allow); };
+    pgcVatRates->OnCanChange = [this](int from, int to, bool& allow) {
+        pgcVatRatesCanChange(from, to, allow);
+    };
 
     btnClose = new QToolButton(this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
@@ -213,27 +219,30 @@ void TMainFrm::tmrOpenBranchOfficeTimer()
                 FDateWarning = false;
                 break;
             case data::ooReadyBeforeChangeDate:
-                win::MessageDlg(QStringLiteral("Die Änderungen dürfen erst nach dem 31.12.2023 durchgeführt werden, "
-                                               "da diese sofort wirksam werden!"),
-                                win::MsgKind::Warning, win::MsgButtons::Ok, win::MsgResult::Ok);
+                win::MessageDlg(
+                    QStringLiteral("Die Änderungen dürfen erst nach dem 31.12.2023 durchgeführt werden, "
+                                   "da diese sofort wirksam werden!"),
+                    win::MsgKind::Warning, win::MsgButtons::Ok, win::MsgResult::Ok);
                 FEditMode = 1;
                 ShowGeneralVatRates();
                 break;
             case data::ooNotOpened:
-                win::MessageDlg(QStringLiteral("Datenbank konnte nicht geöffnet werden."), win::MsgKind::Error,
-                                win::MsgButtons::Ok, win::MsgResult::Ok);
+                win::MessageDlg(QStringLiteral("Datenbank konnte nicht geöffnet werden."),
+                                win::MsgKind::Error, win::MsgButtons::Ok, win::MsgResult::Ok);
                 close();
                 break;
             case data::ooNoConfiguration:
-                win::MessageDlg(QStringLiteral("Konfigurationsdatei nicht gefunden.\r\nBitte kopieren Sie das "
-                                               "Programm in das KOVANTEL Verzeichnis!"),
-                                win::MsgKind::Information, win::MsgButtons::Ok, win::MsgResult::Ok);
+                win::MessageDlg(
+                    QStringLiteral("Konfigurationsdatei nicht gefunden.\r\nBitte kopieren Sie das "
+                                   "Programm in das KOVANTEL Verzeichnis!"),
+                    win::MsgKind::Information, win::MsgButtons::Ok, win::MsgResult::Ok);
                 close();
                 break;
             case data::ooVersionTooOld:
-                win::MessageDlg(QStringLiteral("Datenbankversion ist nierdriger als Version 6.\r\nWenden sie an den "
-                                               "Hersteller!"),
-                                win::MsgKind::Error, win::MsgButtons::Ok, win::MsgResult::Ok);
+                win::MessageDlg(
+                    QStringLiteral("Datenbankversion ist nierdriger als Version 6.\r\nWenden sie an den "
+                                   "Hersteller!"),
+                    win::MsgKind::Error, win::MsgButtons::Ok, win::MsgResult::Ok);
                 close();
                 break;
             default:
@@ -264,9 +273,10 @@ void TMainFrm::btnCloseClick()
     default:
         break;
     }
-    if (pending && win::MessageDlg(QStringLiteral("Es liegen Änderungen vor.\r\nSollen diese verworfen werden?"),
-                                   win::MsgKind::Confirmation, win::MsgButtons::YesNo,
-                                   win::MsgResult::Yes) == win::MsgResult::No)
+    if (pending &&
+        win::MessageDlg(QStringLiteral("Es liegen Änderungen vor.\r\nSollen diese verworfen werden?"),
+                        win::MsgKind::Confirmation, win::MsgButtons::YesNo,
+                        win::MsgResult::Yes) == win::MsgResult::No)
         return;
     close();
 }

@@ -49,15 +49,16 @@ void Client::ensureLoaded()
     void* handle = dlopen(libraryName().toLocal8Bit().constData(), RTLD_NOW | RTLD_GLOBAL);
     if (!handle) {
         const char* why = dlerror();
-        throw FbClientMissing(QStringLiteral("Die Firebird-Clientbibliothek %1 konnte nicht geladen werden: %2")
-                                  .arg(libraryName(), QString::fromLocal8Bit(why ? why : "")));
+        throw FbClientMissing(
+            QStringLiteral("Die Firebird-Clientbibliothek %1 konnte nicht geladen werden: %2")
+                .arg(libraryName(), QString::fromLocal8Bit(why ? why : "")));
     }
     using GetMaster = Firebird::IMaster* (*)();
     auto getMaster = reinterpret_cast<GetMaster>(dlsym(handle, "fb_get_master_interface"));
     if (!getMaster) {
         dlclose(handle);
-        throw FbClientMissing(QStringLiteral("Die Bibliothek %1 ist keine Firebird-Clientbibliothek.")
-                                  .arg(libraryName()));
+        throw FbClientMissing(
+            QStringLiteral("Die Bibliothek %1 ist keine Firebird-Clientbibliothek.").arg(libraryName()));
     }
     m_handle = handle;
     m_master = getMaster();

@@ -49,7 +49,8 @@ constexpr unsigned baseType(unsigned t)
 std::int64_t checkedRange(std::int64_t v, std::int64_t lo, std::int64_t hi)
 {
     if (v < lo || v > hi)
-        throw FbError(QStringLiteral("Arithmetischer Überlauf: der Wert %1 passt nicht in den Parameter.").arg(v));
+        throw FbError(
+            QStringLiteral("Arithmetischer Überlauf: der Wert %1 passt nicht in den Parameter.").arg(v));
     return v;
 }
 
@@ -314,10 +315,9 @@ void FbStatementBase::prepare()
         return;
     detail::Status status;
     const QByteArray text = win::toWindows1252(m_parsed.sql);
-    IStatement* s = m_database->attachment()->prepare(&status, m_transaction->handle(),
-                                                      static_cast<unsigned>(text.size()), text.constData(),
-                                                      static_cast<unsigned>(m_database->SQLDialect),
-                                                      IStatement::PREPARE_PREFETCH_METADATA);
+    IStatement* s = m_database->attachment()->prepare(
+        &status, m_transaction->handle(), static_cast<unsigned>(text.size()), text.constData(),
+        static_cast<unsigned>(m_database->SQLDialect), IStatement::PREPARE_PREFETCH_METADATA);
     status.check();
     m_statement = s;
 }
@@ -750,7 +750,8 @@ std::int64_t FbField::AsInt64() const
         bool ok = false;
         const qlonglong v = win::fromWindows1252(c.text).trimmed().toLongLong(&ok);
         if (!ok)
-            conversionError(QStringLiteral("'%1' ist keine gültige Ganzzahl").arg(win::fromWindows1252(c.text)));
+            conversionError(
+                QStringLiteral("'%1' ist keine gültige Ganzzahl").arg(win::fromWindows1252(c.text)));
         return v;
     }
     default:
@@ -803,7 +804,8 @@ Currency FbField::AsCurrency() const
     case Cell::Text: {
         std::int64_t v = 0;
         if (!parseDecimal(win::fromWindows1252(c.text), v, Currency::Scale))
-            conversionError(QStringLiteral("'%1' ist kein gültiger Betrag").arg(win::fromWindows1252(c.text)));
+            conversionError(
+                QStringLiteral("'%1' ist kein gültiger Betrag").arg(win::fromWindows1252(c.text)));
         return Currency{v};
     }
     default:

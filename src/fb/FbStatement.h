@@ -25,8 +25,8 @@ class FbTransaction;
 // the name. String literals, quoted identifiers and comments are left alone.
 struct ParsedSql
 {
-    QString sql;                 // with "?" in place of each parameter
-    std::vector<QString> names;  // upper-cased name of each "?" in order
+    QString sql;                // with "?" in place of each parameter
+    std::vector<QString> names; // upper-cased name of each "?" in order
 };
 ParsedSql parseNamedParams(const QString& sql);
 

@@ -63,8 +63,9 @@ void FbTransaction::StartTransaction()
     if (!m_database->Connected())
         throw FbError(QStringLiteral("Keine Verbindung zur Datenbank."));
     detail::Status status;
-    ITransaction* t = m_database->attachment()->startTransaction(
-        &status, static_cast<unsigned>(m_tpb.size()), reinterpret_cast<const unsigned char*>(m_tpb.constData()));
+    ITransaction* t =
+        m_database->attachment()->startTransaction(&status, static_cast<unsigned>(m_tpb.size()),
+                                                   reinterpret_cast<const unsigned char*>(m_tpb.constData()));
     status.check();
     m_transaction = t;
 }

@@ -34,8 +34,8 @@ TVatRateSlots TMainDM::LoadVatRates()
             // Keys match in any letter case, as in every statement of the host.
             if (dseSettings.Locate(QStringLiteral("Schluessel"), SlotKey(n), Qt::CaseInsensitive)) {
                 VatRates[n].Exists = true;
-                VatRates[n].Rate =
-                    static_cast<float>(dseSettings.FieldByName(QStringLiteral("NumWert")).AsCurrency().toDouble());
+                VatRates[n].Rate = static_cast<float>(
+                    dseSettings.FieldByName(QStringLiteral("NumWert")).AsCurrency().toDouble());
             }
         }
     });
@@ -82,7 +82,8 @@ bool TMainDM::SaveGeneralVatRates(const TVatRateSlots& newRates)
                     for (const auto& row : vdseKassenbuchkonten.Rows()) {
                         qrySetKassenbuchkonto.ParamByName(QStringLiteral("Kontobezeichnung"))
                             .setAsString(row.kontobezeichnung);
-                        qrySetKassenbuchkonto.ParamByName(QStringLiteral("SteuersatzAlt")).setAsFloat(row.steuersatz);
+                        qrySetKassenbuchkonto.ParamByName(QStringLiteral("SteuersatzAlt"))
+                            .setAsFloat(row.steuersatz);
                         qrySetKassenbuchkonto.ExecQuery();
                     }
                 } catch (...) {

@@ -19,19 +19,20 @@ namespace widgets {
 // key reaches that control as an ordinary key press and release, exactly as
 // if it had been typed on a hardware keyboard. "." is the keypad's decimal
 // key, which TRateEdit turns into the locale's separator.
-class TNumericKeyboard : public QWidget {
-  Q_OBJECT
+class TNumericKeyboard : public QWidget
+{
+    Q_OBJECT
 
 public:
-  explicit TNumericKeyboard(QWidget* parent = nullptr);
+    explicit TNumericKeyboard(QWidget* parent = nullptr);
 
-  // The key buttons, named "key0".."key9", "keyDecimal", "keyBack", "keyTab".
-  QList<QAbstractButton*> keys() const { return keys_; }
+    // The key buttons, named "key0".."key9", "keyDecimal", "keyBack", "keyTab".
+    QList<QAbstractButton*> keys() const { return keys_; }
 
 private:
-  void sendKey(int key, Qt::KeyboardModifiers modifiers, const QString& text);
+    void sendKey(int key, Qt::KeyboardModifiers modifiers, const QString& text);
 
-  QList<QAbstractButton*> keys_;
+    QList<QAbstractButton*> keys_;
 };
 
-}  // namespace widgets
+} // namespace widgets

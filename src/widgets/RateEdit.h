@@ -12,35 +12,36 @@ namespace widgets {
 // number only, so the first key from the keyboard or the touch keypad replaces
 // it, and typed characters always land in the number, never behind the suffix.
 // Leaving the edit reformats the text to two decimals.
-class TRateEdit : public QLineEdit {
-  Q_OBJECT
-  Q_PROPERTY(double value READ Value WRITE setValue NOTIFY changed)
+class TRateEdit : public QLineEdit
+{
+    Q_OBJECT
+    Q_PROPERTY(double value READ Value WRITE setValue NOTIFY changed)
 
 public:
-  explicit TRateEdit(QWidget* parent = nullptr);
+    explicit TRateEdit(QWidget* parent = nullptr);
 
-  // The number in the text; empty or unreadable text reads as 0.
-  double Value() const;
-  void setValue(double value);
+    // The number in the text; empty or unreadable text reads as 0.
+    double Value() const;
+    void setValue(double value);
 
 signals:
-  // Emitted on every change of the text: typing, reformatting when the focus
-  // leaves, and every setValue(), even one that leaves the text as it was
-  // (QLineEdit::textChanged stays silent then). Owners that re-read Value()
-  // on each change can rely on this alone.
-  void changed();
+    // Emitted on every change of the text: typing, reformatting when the focus
+    // leaves, and every setValue(), even one that leaves the text as it was
+    // (QLineEdit::textChanged stays silent then). Owners that re-read Value()
+    // on each change can rely on this alone.
+    void changed();
 
 protected:
-  void keyPressEvent(QKeyEvent* event) override;
-  void focusInEvent(QFocusEvent* event) override;
-  void focusOutEvent(QFocusEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-  bool insertTyped(const QString& typed);
-  void selectNumber();
+    bool insertTyped(const QString& typed);
+    void selectNumber();
 
-  bool selectAfterClick_ = false;
+    bool selectAfterClick_ = false;
 };
 
-}  // namespace widgets
+} // namespace widgets

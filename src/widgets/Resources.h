@@ -15,4 +15,4 @@ void InitResources();
 // picture is too faint on the touch screens). Null if there is no such icon.
 QIcon LoadIcon(const QString& name);
 
-}  // namespace widgets
+} // namespace widgets

@@ -12,8 +12,7 @@ namespace win {
 namespace {
 
 constexpr const char* kCodePage = "WINDOWS-1252";
-constexpr const char* kUtf16 =
-    QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "UTF-16LE" : "UTF-16BE";
+constexpr const char* kUtf16 = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "UTF-16LE" : "UTF-16BE";
 
 bool isUndefinedByte(unsigned code)
 {
@@ -26,9 +25,7 @@ bool isUndefinedByte(unsigned code)
 class Converter
 {
 public:
-    Converter(const char* to, const char* from) : m_cd(iconv_open(to, from))
-    {
-    }
+    Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
     ~Converter()
     {
         if (m_cd != invalid())
@@ -40,7 +37,8 @@ public:
     iconv_t get()
     {
         if (m_cd == invalid())
-            throw std::runtime_error("Die Zeichensatzumwandlung Windows-1252 ist auf diesem System nicht verfügbar");
+            throw std::runtime_error(
+                "Die Zeichensatzumwandlung Windows-1252 ist auf diesem System nicht verfügbar");
         iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
         return m_cd;
     }
@@ -99,7 +97,8 @@ QString fromWindows1252(const QByteArray& bytes)
         ++in;
         --inLeft;
     }
-    result.truncate(static_cast<qsizetype>((out - reinterpret_cast<char*>(result.data())) / sizeof(char16_t)));
+    result.truncate(
+        static_cast<qsizetype>((out - reinterpret_cast<char*>(result.data())) / sizeof(char16_t)));
     return result;
 }
 
@@ -125,14 +124,16 @@ QByteArray toWindows1252(const QString& text)
         if (errno != EILSEQ && errno != EINVAL)
             throw std::runtime_error("Text konnte nicht nach Windows-1252 umgewandelt werden");
 
-        const qsizetype pos = static_cast<qsizetype>((in - reinterpret_cast<const char*>(units)) / sizeof(char16_t));
+        const qsizetype pos =
+            static_cast<qsizetype>((in - reinterpret_cast<const char*>(units)) / sizeof(char16_t));
         const char16_t unit = units[pos];
         qsizetype skip = 1;
         if (isUndefinedByte(unit)) {
             *out = static_cast<char>(unit);
         } else {
             *out = '?';
-            if (QChar::isHighSurrogate(unit) && pos + 1 < text.size() && QChar::isLowSurrogate(units[pos + 1]))
+            if (QChar::isHighSurrogate(unit) && pos + 1 < text.size() &&
+                QChar::isLowSurrogate(units[pos + 1]))
                 skip = 2;
         }
         ++out;

@@ -42,9 +42,7 @@ void ShowException() noexcept
     report("Unbekannter Fehler");
 }
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv)
-{
-}
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
 
 bool Application::notify(QObject* receiver, QEvent* event)
 {

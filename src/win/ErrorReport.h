@@ -28,8 +28,7 @@ void ShowException() noexcept;
 // application is wrapped in it:
 //     connect(btn, &QAbstractButton::clicked, this, [this] { win::Guarded([&] { btnCloseClick(this); }); });
 // Returns whether f completed.
-template <class F>
-bool Guarded(F&& f) noexcept
+template <class F> bool Guarded(F&& f) noexcept
 {
     try {
         std::forward<F>(f)();

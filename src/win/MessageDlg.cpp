@@ -66,10 +66,7 @@ protected:
         QMessageBox::keyPressEvent(event);
     }
 
-    void closeEvent(QCloseEvent* event) override
-    {
-        QDialog::closeEvent(event);
-    }
+    void closeEvent(QCloseEvent* event) override { QDialog::closeEvent(event); }
 
     void showEvent(QShowEvent* event) override
     {
@@ -79,8 +76,8 @@ protected:
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
             const QRect available = screen->availableGeometry();
             const QSize size = frameGeometry().size();
-            move(available.topLeft()
-                 + QPoint((available.width() - size.width()) / 2, (available.height() - size.height()) / 2));
+            move(available.topLeft() +
+                 QPoint((available.width() - size.width()) / 2, (available.height() - size.height()) / 2));
         }
     }
 };
@@ -90,8 +87,9 @@ MsgResult showBox(const QString& title, const QString& text, MsgKind kind, MsgBu
 {
     // Owned by the active window so that the window manager stacks it above;
     // the guard covers that window going away while the box is open.
-    QPointer<Box> box = new Box(iconOf(kind), title, QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")),
-                                QMessageBox::NoButton, QApplication::activeWindow());
+    QPointer<Box> box =
+        new Box(iconOf(kind), title, QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")),
+                QMessageBox::NoButton, QApplication::activeWindow());
     box->setTextFormat(Qt::PlainText);
     box->setWindowModality(Qt::ApplicationModal);
     box->setAccessibleName(title);

@@ -49,8 +49,8 @@ QString GetUserName()
     std::vector<char> buffer(static_cast<size_t>(size > 0 ? size : 16384));
     passwd entry{};
     passwd* found = nullptr;
-    if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr
-        && found->pw_name != nullptr && found->pw_name[0] != '\0')
+    if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
+        found->pw_name != nullptr && found->pw_name[0] != '\0')
         return QString::fromLocal8Bit(found->pw_name);
     return qEnvironmentVariable("USER");
 }

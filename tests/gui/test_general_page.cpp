@@ -23,8 +23,9 @@ using win::MsgResult;
 namespace {
 
 const QString SaveQuestion = QStringLiteral("Sollen die Änderungen gespeichert werden?");
-const QString DateQuestion = QStringLiteral("ACHTUNG: Das Datum liegt vor dem 01.01.2024\r\n\r\nDie Änderungen werden "
-                                            "SOFORT wirksam.\r\nSollen sie trotzdem gespeichert werden?");
+const QString DateQuestion =
+    QStringLiteral("ACHTUNG: Das Datum liegt vor dem 01.01.2024\r\n\r\nDie Änderungen werden "
+                   "SOFORT wirksam.\r\nSollen sie trotzdem gespeichert werden?");
 const QString SaveFailed = QStringLiteral("Beim Speichern ist ein Fehler aufgetreten!");
 
 QString storedRate(HostDb& host, int slot)
@@ -99,7 +100,8 @@ void TestGeneralPage::layoutAndKeypad()
     for (int n = 0; n < 5; ++n) {
         QCOMPARE(frm->lblVatRate[n]->geometry(), QRect(15, tops[n], 100, 26));
         QCOMPARE(frm->edtVatRate[n]->geometry(), QRect(125, tops[n], 100, 26));
-        QCOMPARE(frm->findChild<widgets::TRateEdit*>(QStringLiteral("edtVatRate%1").arg(n)), frm->edtVatRate[n]);
+        QCOMPARE(frm->findChild<widgets::TRateEdit*>(QStringLiteral("edtVatRate%1").arg(n)),
+                 frm->edtVatRate[n]);
     }
     QCOMPARE(frm->keybNumeric->geometry(), QRect(860, 15, 160, 200));
     QCOMPARE(frm->btnSetGeneralVatRates->geometry(), QRect(865, 245, 110, 41));
@@ -141,12 +143,13 @@ void TestGeneralPage::savingWritesRateAccountsAndProtocol()
     QCOMPARE(win::shownMessages().first().text, SaveQuestion);
     QCOMPARE(win::shownMessages().first().defaultButton, MsgResult::Yes);
     QCOMPARE(storedRate(h->host(), 1), QStringLiteral("5"));
-    const auto followed =
-        h->host().rows(QStringLiteral("select kontonr from kassenbuchkonten where steuersatz = 5 order by kontonr"));
+    const auto followed = h->host().rows(
+        QStringLiteral("select kontonr from kassenbuchkonten where steuersatz = 5 order by kontonr"));
     QCOMPARE(followed, (std::vector<QStringList>{{QStringLiteral("1")}, {QStringLiteral("2")}}));
     QCOMPARE(h->host().scalar(QStringLiteral("select vorgang from vorgangsprotokoll")),
              QStringLiteral("Änderung Mwst Sätze\r\nÄnderung Mwst Satz 1:     7,00 %--->     5,00 %"));
-    QCOMPARE(h->host().scalar(QStringLiteral("select kategorie from vorgangsprotokoll")), QStringLiteral("6"));
+    QCOMPARE(h->host().scalar(QStringLiteral("select kategorie from vorgangsprotokoll")),
+             QStringLiteral("6"));
     QVERIFY(!frm->actSetGeneralVatRates->isEnabled());
     QCOMPARE(frm->edtVatRate[1]->text(), QStringLiteral("5,00 %"));
 }
@@ -159,8 +162,8 @@ void TestGeneralPage::decliningWritesNothing_data()
 
     QTest::newRow("no") << "main" << QList<MsgResult>{MsgResult::No} << 1;
     QTest::newRow("box closed") << "main" << QList<MsgResult>{MsgResult::Cancel} << 1;
-    QTest::newRow("date warning: yes, then no") << "d20231231" << QList<MsgResult>{MsgResult::Yes, MsgResult::No}
-                                                << 2;
+    QTest::newRow("date warning: yes, then no")
+        << "d20231231" << QList<MsgResult>{MsgResult::Yes, MsgResult::No} << 2;
     QTest::newRow("date warning: yes, then closed")
         << "d20231231" << QList<MsgResult>{MsgResult::Yes, MsgResult::Cancel} << 2;
 }
@@ -255,8 +258,9 @@ void TestGeneralPage::missingSlotAndEmptiedEdit()
     win::setNextAnswer(MsgResult::Yes);
     QVERIFY(frm->SaveGeneralChanges());
     QCOMPARE(storedRate(h.host(), 3), QStringLiteral("0"));
-    QCOMPARE(h.host().scalar(QStringLiteral("select count(*) from einstellungen where schluessel = 'MwstSatz4'")),
-             QStringLiteral("0"));
+    QCOMPARE(
+        h.host().scalar(QStringLiteral("select count(*) from einstellungen where schluessel = 'MwstSatz4'")),
+        QStringLiteral("0"));
 }
 
 void TestGeneralPage::reenteringPageReloadsStoredValues()

@@ -53,21 +53,28 @@ void TestMainWindow::outcomes_data()
     QTest::addColumn<bool>("stays");
     QTest::addColumn<bool>("dateWarning");
 
-    QTest::newRow("1 ready") << "main" << "" << -1 << "" << true << false;
-    QTest::newRow("2 before change date") << "d20231231" << "" << int(MsgKind::Warning)
-                                          << "Die Änderungen dürfen erst nach dem 31.12.2023 durchgeführt werden, da "
-                                             "diese sofort wirksam werden!"
-                                          << true << true;
-    QTest::newRow("1 on change date") << "d20240101" << "" << -1 << "" << true << false;
-    QTest::newRow("0 no database") << "main" << "nodb" << int(MsgKind::Error)
+    QTest::newRow("1 ready") << "main"
+                             << "" << -1 << "" << true << false;
+    QTest::newRow("2 before change date")
+        << "d20231231"
+        << "" << int(MsgKind::Warning)
+        << "Die Änderungen dürfen erst nach dem 31.12.2023 durchgeführt werden, da "
+           "diese sofort wirksam werden!"
+        << true << true;
+    QTest::newRow("1 on change date") << "d20240101"
+                                      << "" << -1 << "" << true << false;
+    QTest::newRow("0 no database") << "main"
+                                   << "nodb" << int(MsgKind::Error)
                                    << "Datenbank konnte nicht geöffnet werden." << false << true;
-    QTest::newRow("-1 no configuration")
-        << "main" << "noini" << int(MsgKind::Information)
-        << "Konfigurationsdatei nicht gefunden.\r\nBitte kopieren Sie das Programm in das KOVANTEL Verzeichnis!"
-        << false << true;
-    QTest::newRow("-2 old version") << "main" << "old" << int(MsgKind::Error)
-                                    << "Datenbankversion ist nierdriger als Version 6.\r\nWenden sie an den Hersteller!"
-                                    << false << true;
+    QTest::newRow("-1 no configuration") << "main"
+                                         << "noini" << int(MsgKind::Information)
+                                         << "Konfigurationsdatei nicht gefunden.\r\nBitte kopieren Sie das "
+                                            "Programm in das KOVANTEL Verzeichnis!"
+                                         << false << true;
+    QTest::newRow("-2 old version")
+        << "main"
+        << "old" << int(MsgKind::Error)
+        << "Datenbankversion ist nierdriger als Version 6.\r\nWenden sie an den Hersteller!" << false << true;
 }
 
 void TestMainWindow::outcomes()
@@ -217,8 +224,9 @@ void TestMainWindow::closeAsksOnlyWithPendingChangesOfTheActivePage()
     QCOMPARE(win::shownMessages().size(), asks ? 2 : 0);
     QVERIFY(!frm->isVisible());
     QVERIFY(data::MainDM == nullptr);
-    QCOMPARE(h.host().scalar(QStringLiteral("select numwert from einstellungen where schluessel = 'MwstSatz1'")),
-             QStringLiteral("7"));
+    QCOMPARE(
+        h.host().scalar(QStringLiteral("select numwert from einstellungen where schluessel = 'MwstSatz1'")),
+        QStringLiteral("7"));
     QCOMPARE(h.host().protocolCount(), 0);
 }
 
@@ -259,15 +267,15 @@ void TestMainWindow::exceptionInOpenReachesErrorReportAndLeavesWindowLocked()
     // The fourth transaction of the session is the server-date step, the one step of the
     // open that is not guarded; a refused start there leaves the open as an exception.
     h.host().exec(QStringLiteral("create exception tx_refused 'Transaktion verweigert'"));
-    h.host().exec(QStringLiteral(
-        "create trigger tx_limit on transaction start as\n"
-        "declare n integer;\n"
-        "begin\n"
-        "  n = coalesce(cast(rdb$get_context('USER_SESSION', 'TX') as integer), 0) + 1;\n"
-        "  rdb$set_context('USER_SESSION', 'TX', n);\n"
-        "  if (n = 4) then\n"
-        "    exception tx_refused;\n"
-        "end"),
+    h.host().exec(
+        QStringLiteral("create trigger tx_limit on transaction start as\n"
+                       "declare n integer;\n"
+                       "begin\n"
+                       "  n = coalesce(cast(rdb$get_context('USER_SESSION', 'TX') as integer), 0) + 1;\n"
+                       "  rdb$set_context('USER_SESSION', 'TX', n);\n"
+                       "  if (n = 4) then\n"
+                       "    exception tx_refused;\n"
+                       "end"),
         {});
     h.writeIni();
     app::TMainFrm* frm = h.start();

@@ -169,36 +169,40 @@ private slots:
         const QString confirm = QStringLiteral("Bestätigen");
         const int question = QMessageBox::Question;
 
-        QTest::newRow("yes is the default") << MsgKind::Confirmation << MsgButtons::YesNo << MsgResult::Yes
-                                            << Action::Enter << confirm << question << yesNo << ja << MsgResult::Yes;
-        QTest::newRow("no named as default") << MsgKind::Confirmation << MsgButtons::YesNo << MsgResult::No
-                                             << Action::Enter << confirm << question << yesNo << nein << MsgResult::No;
-        QTest::newRow("ok asked of yes/no gives yes") << MsgKind::Warning << MsgButtons::YesNo << MsgResult::Ok
-                                                      << Action::Enter << QStringLiteral("Warnung")
-                                                      << int(QMessageBox::Warning) << yesNo << ja << MsgResult::Yes;
+        QTest::newRow("yes is the default")
+            << MsgKind::Confirmation << MsgButtons::YesNo << MsgResult::Yes << Action::Enter << confirm
+            << question << yesNo << ja << MsgResult::Yes;
+        QTest::newRow("no named as default")
+            << MsgKind::Confirmation << MsgButtons::YesNo << MsgResult::No << Action::Enter << confirm
+            << question << yesNo << nein << MsgResult::No;
+        QTest::newRow("ok asked of yes/no gives yes")
+            << MsgKind::Warning << MsgButtons::YesNo << MsgResult::Ok << Action::Enter
+            << QStringLiteral("Warnung") << int(QMessageBox::Warning) << yesNo << ja << MsgResult::Yes;
         QTest::newRow("click nein") << MsgKind::Confirmation << MsgButtons::YesNo << MsgResult::Yes
-                                    << Action::ClickNein << confirm << question << yesNo << ja << MsgResult::No;
-        QTest::newRow("click ja against default") << MsgKind::Confirmation << MsgButtons::YesNo << MsgResult::No
-                                                  << Action::ClickJa << confirm << question << yesNo << nein
-                                                  << MsgResult::Yes;
-        QTest::newRow("escape is not no") << MsgKind::Confirmation << MsgButtons::YesNo << MsgResult::No
-                                          << Action::Escape << confirm << question << yesNo << nein
-                                          << MsgResult::Cancel;
-        QTest::newRow("closing is not no") << MsgKind::Confirmation << MsgButtons::YesNo << MsgResult::Yes
-                                           << Action::CloseWindow << confirm << question << yesNo << ja
-                                           << MsgResult::Cancel;
+                                    << Action::ClickNein << confirm << question << yesNo << ja
+                                    << MsgResult::No;
+        QTest::newRow("click ja against default")
+            << MsgKind::Confirmation << MsgButtons::YesNo << MsgResult::No << Action::ClickJa << confirm
+            << question << yesNo << nein << MsgResult::Yes;
+        QTest::newRow("escape is not no")
+            << MsgKind::Confirmation << MsgButtons::YesNo << MsgResult::No << Action::Escape << confirm
+            << question << yesNo << nein << MsgResult::Cancel;
+        QTest::newRow("closing is not no")
+            << MsgKind::Confirmation << MsgButtons::YesNo << MsgResult::Yes << Action::CloseWindow << confirm
+            << question << yesNo << ja << MsgResult::Cancel;
         QTest::newRow("warning ok") << MsgKind::Warning << MsgButtons::Ok << MsgResult::Yes << Action::Enter
-                                    << QStringLiteral("Warnung") << int(QMessageBox::Warning) << ok << okCaption
-                                    << MsgResult::Ok;
-        QTest::newRow("error click ok") << MsgKind::Error << MsgButtons::Ok << MsgResult::No << Action::ClickOk
-                                        << QStringLiteral("Fehler") << int(QMessageBox::Critical) << ok << okCaption
-                                        << MsgResult::Ok;
-        QTest::newRow("escape is not ok") << MsgKind::Error << MsgButtons::Ok << MsgResult::Ok << Action::Escape
-                                          << QStringLiteral("Fehler") << int(QMessageBox::Critical) << ok
-                                          << okCaption << MsgResult::Cancel;
-        QTest::newRow("closing is not ok") << MsgKind::Information << MsgButtons::Ok << MsgResult::Ok
-                                           << Action::CloseWindow << QStringLiteral("Informationen")
-                                           << int(QMessageBox::Information) << ok << okCaption << MsgResult::Cancel;
+                                    << QStringLiteral("Warnung") << int(QMessageBox::Warning) << ok
+                                    << okCaption << MsgResult::Ok;
+        QTest::newRow("error click ok")
+            << MsgKind::Error << MsgButtons::Ok << MsgResult::No << Action::ClickOk
+            << QStringLiteral("Fehler") << int(QMessageBox::Critical) << ok << okCaption << MsgResult::Ok;
+        QTest::newRow("escape is not ok")
+            << MsgKind::Error << MsgButtons::Ok << MsgResult::Ok << Action::Escape << QStringLiteral("Fehler")
+            << int(QMessageBox::Critical) << ok << okCaption << MsgResult::Cancel;
+        QTest::newRow("closing is not ok")
+            << MsgKind::Information << MsgButtons::Ok << MsgResult::Ok << Action::CloseWindow
+            << QStringLiteral("Informationen") << int(QMessageBox::Information) << ok << okCaption
+            << MsgResult::Cancel;
     }
 
     void realBoxShowsAndAnswers()
@@ -256,7 +260,8 @@ private slots:
 
         const QString text = QStringLiteral("Zeile 1\r\nZeile 2");
         QCOMPARE(win::MessageDlg(text, MsgKind::Confirmation, MsgButtons::YesNo), MsgResult::No);
-        QCOMPARE(win::MessageDlg(text, MsgKind::Confirmation, MsgButtons::YesNo, MsgResult::No), MsgResult::Yes);
+        QCOMPARE(win::MessageDlg(text, MsgKind::Confirmation, MsgButtons::YesNo, MsgResult::No),
+                 MsgResult::Yes);
         QCOMPARE(win::pendingAnswers(), 0);
         QCOMPARE(win::MessageDlg(text, MsgKind::Information, MsgButtons::Ok), MsgResult::Cancel);
         QCoreApplication::processEvents();
@@ -284,7 +289,8 @@ private slots:
         QTest::newRow("umlaut") << QStringLiteral("Größe") << QStringLiteral("Größe.");
         QTest::newRow("slash sorts after") << QStringLiteral("C:/") << QStringLiteral("C:/.");
         QTest::newRow("colon sorts after") << QStringLiteral("Datei:") << QStringLiteral("Datei:.");
-        QTest::newRow("question mark sorts after") << QStringLiteral("Wirklich?") << QStringLiteral("Wirklich?.");
+        QTest::newRow("question mark sorts after")
+            << QStringLiteral("Wirklich?") << QStringLiteral("Wirklich?.");
         QTest::newRow("full stop") << QStringLiteral("Fehler.") << QStringLiteral("Fehler.");
         QTest::newRow("exclamation mark") << QStringLiteral("Fehler!") << QStringLiteral("Fehler!");
         QTest::newRow("parenthesis") << QStringLiteral("Fehler (42)") << QStringLiteral("Fehler (42)");

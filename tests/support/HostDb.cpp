@@ -93,7 +93,13 @@ bool TestServers::available()
     return port() > 0;
 }
 
-HostDb::HostDb(ProtocolForm form, const QString& server, int port, const QString& directory)
+QString TestServers::value(const QString& key)
+{
+    return readEnvFile().value(key);
+}
+
+HostDb::HostDb(ProtocolForm form, const QString& server, int port, const QString& directory,
+               const QString& fileName)
 {
     if (port == 0)
         port = TestServers::port(server);
@@ -101,7 +107,9 @@ HostDb::HostDb(ProtocolForm form, const QString& server, int port, const QString
         throw std::runtime_error("no test server: run the tests through ctest (KOVANTEL_TEST_SERVERS)");
     const QString dir = directory.isEmpty() ? TestServers::databasesDir() : directory;
     m_server = QStringLiteral("127.0.0.1/%1").arg(port);
-    m_path = QDir(dir).filePath(QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral(".fdb"));
+    m_path = QDir(dir).filePath(fileName.isEmpty()
+                                    ? QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral(".fdb")
+                                    : fileName);
 
     {
         StatusGuard status;

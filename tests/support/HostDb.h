@@ -22,6 +22,8 @@ struct TestServers
     static int port(const QString& name = QStringLiteral("main"));
     static QString databasesDir();
     static bool available();
+    // Any other line of the servers file ("" when missing).
+    static QString value(const QString& key);
 };
 
 enum class ProtocolForm { V8, V7 };
@@ -31,8 +33,10 @@ enum class ProtocolForm { V8, V7 };
 class HostDb
 {
 public:
+    // `fileName` names the database file when a case needs it at a fixed place (a random
+    // name otherwise).
     explicit HostDb(ProtocolForm form = ProtocolForm::V8, const QString& server = QStringLiteral("main"),
-                    int port = 0, const QString& directory = {});
+                    int port = 0, const QString& directory = {}, const QString& fileName = {});
     ~HostDb();
 
     // Server part ("127.0.0.1/port") and file path as the server sees it.

@@ -43,7 +43,8 @@ INSTANTIATE_TEST_SUITE_P(
     Table, Cp1252Decode,
     testing::Values(DecodeCase{"Empty", QByteArray(), QString()},
                     DecodeCase{"Ascii", QByteArray("Mwst 19;7"), QStringLiteral("Mwst 19;7")},
-                    DecodeCase{"Umlauts", QByteArray("\xC4\xD6\xDC\xE4\xF6\xFC\xDF"), QStringLiteral("ÄÖÜäöüß")},
+                    DecodeCase{"Umlauts", QByteArray("\xC4\xD6\xDC\xE4\xF6\xFC\xDF"),
+                               QStringLiteral("ÄÖÜäöüß")},
                     DecodeCase{"Euro", QByteArray("5 \x80"), QStringLiteral("5 €")},
                     // The range where Windows-1252 departs from Latin-1.
                     DecodeCase{"Typographic", QByteArray("\x84\x93\x96\x8A\x9F"), QStringLiteral("„“–ŠŸ")},
@@ -73,21 +74,21 @@ TEST_P(Cp1252Encode, EncodesLikeWindows)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, Cp1252Encode,
-    testing::Values(EncodeCase{"Empty", QString(), QByteArray()},
-                    EncodeCase{"Ascii", QStringLiteral("Kasse 1"), QByteArray("Kasse 1")},
-                    EncodeCase{"Umlauts", QStringLiteral("Änderung Mwst Sätze"), QByteArray("\xC4nderung Mwst S\xE4tze")},
-                    EncodeCase{"Euro", QStringLiteral("€ 5"), QByteArray("\x80 5")},
-                    EncodeCase{"Undefined", QStringLiteral("\u0081\u009D"), QByteArray("\x81\x9D")},
-                    EncodeCase{"NotInCodePage", QStringLiteral("1 Ω = ∞"), QByteArray("1 ? = ?")},
-                    // One "?" per character, not per UTF-16 unit.
-                    EncodeCase{"OutsideBmp", QStringLiteral("a😀b"), QByteArray("a?b")},
-                    EncodeCase{"LoneHighSurrogateAtEnd", QStringLiteral("ä") + QChar(0xD83D),
-                               QByteArray("\xE4?")},
-                    EncodeCase{"LoneHighSurrogateInside", QStringLiteral("ä") + QChar(0xD83D) + u'x',
-                               QByteArray("\xE4?x")},
-                    EncodeCase{"LoneLowSurrogate", QStringLiteral("ä") + QChar(0xDE00) + u'x', QByteArray("\xE4?x")},
-                    EncodeCase{"LongAsciiThenUmlaut", QString(5000, u'x') + QStringLiteral("ü"),
-                               QByteArray(5000, 'x') + "\xFC"}),
+    testing::Values(
+        EncodeCase{"Empty", QString(), QByteArray()},
+        EncodeCase{"Ascii", QStringLiteral("Kasse 1"), QByteArray("Kasse 1")},
+        EncodeCase{"Umlauts", QStringLiteral("Änderung Mwst Sätze"), QByteArray("\xC4nderung Mwst S\xE4tze")},
+        EncodeCase{"Euro", QStringLiteral("€ 5"), QByteArray("\x80 5")},
+        EncodeCase{"Undefined", QStringLiteral("\u0081\u009D"), QByteArray("\x81\x9D")},
+        EncodeCase{"NotInCodePage", QStringLiteral("1 Ω = ∞"), QByteArray("1 ? = ?")},
+        // One "?" per character, not per UTF-16 unit.
+        EncodeCase{"OutsideBmp", QStringLiteral("a😀b"), QByteArray("a?b")},
+        EncodeCase{"LoneHighSurrogateAtEnd", QStringLiteral("ä") + QChar(0xD83D), QByteArray("\xE4?")},
+        EncodeCase{"LoneHighSurrogateInside", QStringLiteral("ä") + QChar(0xD83D) + u'x',
+                   QByteArray("\xE4?x")},
+        EncodeCase{"LoneLowSurrogate", QStringLiteral("ä") + QChar(0xDE00) + u'x', QByteArray("\xE4?x")},
+        EncodeCase{"LongAsciiThenUmlaut", QString(5000, u'x') + QStringLiteral("ü"),
+                   QByteArray(5000, 'x') + "\xFC"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Cp1252, EveryByteSurvivesARoundTrip)
@@ -157,7 +158,8 @@ INSTANTIATE_TEST_SUITE_P(
         ProfileCase{"EqualsSignInValue", "[A]\nk=a=b\n", "A", "k", "-", QStringLiteral("a=b")},
         ProfileCase{"DoubleQuotesRemoved", "[A]\nk = \" a;b \" \n", "A", "k", "-", QStringLiteral(" a;b ")},
         ProfileCase{"SingleQuotesRemoved", "[A]\nk='x'\n", "A", "k", "-", QStringLiteral("x")},
-        ProfileCase{"OnlyOnePairOfQuotesRemoved", "[A]\nk=\"\"x\"\"\n", "A", "k", "-", QStringLiteral("\"x\"")},
+        ProfileCase{"OnlyOnePairOfQuotesRemoved", "[A]\nk=\"\"x\"\"\n", "A", "k", "-",
+                    QStringLiteral("\"x\"")},
         ProfileCase{"UnmatchedQuotesKept", "[A]\nk=\"x'\n", "A", "k", "-", QStringLiteral("\"x'")},
         ProfileCase{"LoneQuoteKept", "[A]\nk=\"\n", "A", "k", "-", QStringLiteral("\"")},
         ProfileCase{"InnerQuotesKept", "[A]\nk=a \"b\" c\n", "A", "k", "-", QStringLiteral("a \"b\" c")},
@@ -169,12 +171,14 @@ INSTANTIATE_TEST_SUITE_P(
         ProfileCase{"FirstKeyWins", "[A]\nk=1\nK=2\n", "A", "k", "-", QStringLiteral("1")},
         ProfileCase{"FirstSectionWins", "[A]\nk=1\n[a]\nk=2\n", "A", "k", "-", QStringLiteral("1")},
         // Windows looks no further than the first section of a name.
-        ProfileCase{"RepeatedSectionNotSearched", "[A]\nk=1\n[B]\n[A]\nl=2\n", "A", "l", "-", QStringLiteral("-")},
+        ProfileCase{"RepeatedSectionNotSearched", "[A]\nk=1\n[B]\n[A]\nl=2\n", "A", "l", "-",
+                    QStringLiteral("-")},
         ProfileCase{"KeyOfAnotherSection", "[A]\nk=1\n[B]\nl=2\n", "A", "l", "-", QStringLiteral("-")},
         ProfileCase{"KeyBeforeAnySection", "k=1\n[A]\n", "A", "k", "-", QStringLiteral("-")},
         ProfileCase{"MissingSection", kServers, "Kasse", "Kovantel", "def", QStringLiteral("def")},
         ProfileCase{"MissingKey", kServers, "Server", "Pfad", "def", QStringLiteral("def")},
-        ProfileCase{"DefaultLosesTrailingBlanks", kServers, "Server", "Pfad", " d e  ", QStringLiteral(" d e")},
+        ProfileCase{"DefaultLosesTrailingBlanks", kServers, "Server", "Pfad", " d e  ",
+                    QStringLiteral(" d e")},
         ProfileCase{"Windows1252Value", "[Kasse]\nName=Gr\xFC\xDF Gott \x80\n", "Kasse", "Name", "-",
                     QStringLiteral("Grüß Gott €")},
         ProfileCase{"Windows1252Names", "[K\xFC\x63he]\nS\xE4tze=7\n", "KÜCHE", "SÄTZE", "-",
@@ -195,8 +199,9 @@ TEST(ProfileFile, MissingFileYieldsDefault)
 
     win::ProfileFile file;
     EXPECT_FALSE(file.load(path));
-    EXPECT_EQ(utf8(file.readString(QStringLiteral("Server"), QStringLiteral("Kovantel"), QStringLiteral("def"))),
-              "def");
+    EXPECT_EQ(
+        utf8(file.readString(QStringLiteral("Server"), QStringLiteral("Kovantel"), QStringLiteral("def"))),
+        "def");
     EXPECT_EQ(utf8(win::GetPrivateProfileString(QStringLiteral("Server"), QStringLiteral("Kovantel"),
                                                 QStringLiteral("def"), path)),
               "def");

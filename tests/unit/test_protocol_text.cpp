@@ -31,9 +31,9 @@ TEST_F(RateFormat, RightAlignsInEightWithTwoDecimalsAndTheLocaleSeparator)
         {-5, "   -5,00"},
         {1234567.891, "1234567,89"}, // wider than eight: grows, never cut
         {12345.6, "12345,60"},
-        {0.005, "    0,01"},         // the binary value lies just above the half
-        {2.675, "    2,67"},         // ... and here just below
-        {0.125, "    0,13"},         // an exact half rounds away from zero, as the rate edit shows it
+        {0.005, "    0,01"}, // the binary value lies just above the half
+        {2.675, "    2,67"}, // ... and here just below
+        {0.125, "    0,13"}, // an exact half rounds away from zero, as the rate edit shows it
         {static_cast<float>(0.51), "    0,51"},
         {static_cast<float>(19.005), "   19,00"},
     };
@@ -67,7 +67,8 @@ TEST_F(GeneralRateText, LineAndHeadingReadExactly)
         {3, 1234567.891, 0, "Änderung Mwst Satz 3: 1234567,89 %--->     0,00 %"},
     };
     for (const LineCase& c : cases)
-        EXPECT_EQ(data::GeneralRateChangeLine(c.slot, c.oldRate, c.newRate), QString::fromUtf8(c.line)) << c.slot;
+        EXPECT_EQ(data::GeneralRateChangeLine(c.slot, c.oldRate, c.newRate), QString::fromUtf8(c.line))
+            << c.slot;
     EXPECT_EQ(data::GeneralRateChangeHeading(), QString::fromUtf8("Änderung Mwst Sätze"));
 }
 

@@ -33,25 +33,26 @@ TEST_P(RemoteSession, FollowsTheEnvironment)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, RemoteSession,
-    testing::Values(RemoteCase{"Nothing", {}, false},
-                    RemoteCase{"LocalDisplay", {{"DISPLAY", ":0"}}, false},
-                    RemoteCase{"LocalDisplayWithScreen", {{"DISPLAY", ":1.0"}, {"HOME", "/root"}}, false},
-                    RemoteCase{"UnixDisplay", {{"DISPLAY", "unix:0"}}, false},
-                    RemoteCase{"LocalhostDisplay", {{"DISPLAY", "localhost:0.0"}}, false},
-                    RemoteCase{"LoopbackDisplay", {{"DISPLAY", "127.0.0.1:0"}}, false},
-                    RemoteCase{"SocketPathDisplay", {{"DISPLAY", "/tmp/launch-x/org.xquartz:0"}}, false},
-                    RemoteCase{"WaylandOnly", {{"WAYLAND_DISPLAY", "wayland-0"}}, false},
-                    RemoteCase{"EmptySshVariables", {{"SSH_CONNECTION", ""}, {"SSH_TTY", ""}, {"DISPLAY", ":0"}}, false},
-                    RemoteCase{"SshConnection", {{"SSH_CONNECTION", "10.0.0.5 50022 10.0.0.1 22"}}, true},
-                    RemoteCase{"SshClient", {{"SSH_CLIENT", "10.0.0.5 50022 22"}}, true},
-                    RemoteCase{"SshTty", {{"SSH_TTY", "/dev/pts/3"}}, true},
-                    // ssh -X: the display looks local, the connection gives it away.
-                    RemoteCase{"SshForwardedX", {{"SSH_CONNECTION", "10.0.0.5 1 10.0.0.1 22"}, {"DISPLAY", "localhost:10.0"}},
-                               true},
-                    RemoteCase{"Xrdp", {{"XRDP_SESSION", "1"}, {"DISPLAY", ":10.0"}}, true},
-                    RemoteCase{"RemoteHostDisplay", {{"DISPLAY", "kasse2:10.0"}}, true},
-                    RemoteCase{"RemoteAddressDisplay", {{"DISPLAY", "192.168.1.20:0"}}, true},
-                    RemoteCase{"RemoteIpv6Display", {{"DISPLAY", "fe80::2:0"}}, true}),
+    testing::Values(
+        RemoteCase{"Nothing", {}, false}, RemoteCase{"LocalDisplay", {{"DISPLAY", ":0"}}, false},
+        RemoteCase{"LocalDisplayWithScreen", {{"DISPLAY", ":1.0"}, {"HOME", "/root"}}, false},
+        RemoteCase{"UnixDisplay", {{"DISPLAY", "unix:0"}}, false},
+        RemoteCase{"LocalhostDisplay", {{"DISPLAY", "localhost:0.0"}}, false},
+        RemoteCase{"LoopbackDisplay", {{"DISPLAY", "127.0.0.1:0"}}, false},
+        RemoteCase{"SocketPathDisplay", {{"DISPLAY", "/tmp/launch-x/org.xquartz:0"}}, false},
+        RemoteCase{"WaylandOnly", {{"WAYLAND_DISPLAY", "wayland-0"}}, false},
+        RemoteCase{"EmptySshVariables", {{"SSH_CONNECTION", ""}, {"SSH_TTY", ""}, {"DISPLAY", ":0"}}, false},
+        RemoteCase{"SshConnection", {{"SSH_CONNECTION", "10.0.0.5 50022 10.0.0.1 22"}}, true},
+        RemoteCase{"SshClient", {{"SSH_CLIENT", "10.0.0.5 50022 22"}}, true},
+        RemoteCase{"SshTty", {{"SSH_TTY", "/dev/pts/3"}}, true},
+        // ssh -X: the display looks local, the connection gives it away.
+        RemoteCase{"SshForwardedX",
+                   {{"SSH_CONNECTION", "10.0.0.5 1 10.0.0.1 22"}, {"DISPLAY", "localhost:10.0"}},
+                   true},
+        RemoteCase{"Xrdp", {{"XRDP_SESSION", "1"}, {"DISPLAY", ":10.0"}}, true},
+        RemoteCase{"RemoteHostDisplay", {{"DISPLAY", "kasse2:10.0"}}, true},
+        RemoteCase{"RemoteAddressDisplay", {{"DISPLAY", "192.168.1.20:0"}}, true},
+        RemoteCase{"RemoteIpv6Display", {{"DISPLAY", "fe80::2:0"}}, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(StationIdentity, NamesThisHostAndAccount)

@@ -4,9 +4,7 @@
 
 namespace app {
 
-void TMainFrm::CreateArticlesPage()
-{
-}
+void TMainFrm::CreateArticlesPage() {}
 
 void TMainFrm::FillArticleGrids()
 {

@@ -20,8 +20,9 @@ void TMainFrm::CreateGeneralPage()
 {
     lblHinweis = new QLabel(tsGeneral);
     lblHinweis->setObjectName(QStringLiteral("lblHinweis"));
-    lblHinweis->setText(QStringLiteral("Hinweis:\nBitte erstellen Sie in der KOVANTEL vor und nach der Umstellung ein "
-                                       "Änderungsprotokoll."));
+    lblHinweis->setText(
+        QStringLiteral("Hinweis:\nBitte erstellen Sie in der KOVANTEL vor und nach der Umstellung ein "
+                       "Änderungsprotokoll."));
     lblHinweis->setWordWrap(true);
     lblHinweis->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblHinweis->setGeometry(11, 10, 545, 301);
@@ -46,7 +47,8 @@ void TMainFrm::CreateGeneralPage()
         edit->setEnabled(false);
         edit->setAccessibleName(label->text());
         label->setBuddy(edit);
-        connect(edit, &widgets::TRateEdit::changed, this, [this] { win::Guarded([this] { edtVatRateChange(); }); });
+        connect(edit, &widgets::TRateEdit::changed, this,
+                [this] { win::Guarded([this] { edtVatRateChange(); }); });
         edtVatRate[n] = edit;
     }
     for (int n = 0; n < 4; ++n)
@@ -100,13 +102,14 @@ void TMainFrm::actSetGeneralVatRatesExecute()
 bool TMainFrm::SaveGeneralChanges()
 {
     bool result = false;
-    bool go = win::MessageDlg(QStringLiteral("Sollen die Änderungen gespeichert werden?"), win::MsgKind::Confirmation,
-                              win::MsgButtons::YesNo, win::MsgResult::Yes) == win::MsgResult::Yes;
+    bool go = win::MessageDlg(QStringLiteral("Sollen die Änderungen gespeichert werden?"),
+                              win::MsgKind::Confirmation, win::MsgButtons::YesNo,
+                              win::MsgResult::Yes) == win::MsgResult::Yes;
     if (go && FDateWarning)
-        go = win::MessageDlg(QStringLiteral("ACHTUNG: Das Datum liegt vor dem 01.01.2024\r\n\r\nDie Änderungen "
-                                            "werden SOFORT wirksam.\r\nSollen sie trotzdem gespeichert werden?"),
-                             win::MsgKind::Warning, win::MsgButtons::YesNo,
-                             win::MsgResult::No) == win::MsgResult::Yes;
+        go = win::MessageDlg(
+                 QStringLiteral("ACHTUNG: Das Datum liegt vor dem 01.01.2024\r\n\r\nDie Änderungen "
+                                "werden SOFORT wirksam.\r\nSollen sie trotzdem gespeichert werden?"),
+                 win::MsgKind::Warning, win::MsgButtons::YesNo, win::MsgResult::No) == win::MsgResult::Yes;
     if (!go)
         return true;
 
