@@ -61,7 +61,8 @@ QString ReadBranchOfficeEntry(const QString& iniFile)
 {
     win::ProfileFile ini;
     ini.load(iniFile);
-    QString name = ini.readString(QStringLiteral("Allgemein"), QStringLiteral("Datenbank"), QStringLiteral("Kovantel"));
+    QString name =
+        ini.readString(QStringLiteral("Allgemein"), QStringLiteral("Datenbank"), QStringLiteral("Kovantel"));
     if (name.isEmpty())
         name = QStringLiteral("Kovantel");
     return ini.readString(QStringLiteral("Filialen"), name, QString());

@@ -42,8 +42,7 @@ void TProcessInfo::SetCurrentForTesting(const TProcessInfo* info)
 }
 
 TMainDM::TMainDM(QObject* owner, const TProcessInfo& process)
-    : QObject(owner),
-      dseSettings(&dbKovantel, &trcKovantel, QString::fromUtf8(sql::dseSettings)),
+    : QObject(owner), dseSettings(&dbKovantel, &trcKovantel, QString::fromUtf8(sql::dseSettings)),
       dseDatenbankversion(&dbKovantel, &trcKovantel, QString::fromUtf8(sql::dseDatenbankversion)),
       qrySetVatRate(&dbKovantel, &trcKovantel, QString::fromUtf8(sql::qrySetVatRate)),
       dseMitarbeiter(&dbKovantel, &trcKovantel, QString::fromUtf8(sql::dseMitarbeiter)),

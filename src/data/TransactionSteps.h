@@ -84,6 +84,10 @@ template <class Work> bool GuardedWriteStep(fb::FbTransaction& tr, Work&& work, 
     } catch (const std::exception& e) {
         if (lastError)
             *lastError = QString::fromUtf8(e.what());
+    } catch (...) {
+        // Not a database error: still never leave the transaction open behind it.
+        detail::RollbackQuietly(tr);
+        throw;
     }
     detail::RollbackQuietly(tr);
     return false;

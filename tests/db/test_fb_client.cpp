@@ -60,11 +60,13 @@ TEST_F(FbClientTest, TextCrossesAsWindows1252BothWays)
 TEST_F(FbClientTest, CurrencyRoundTripsExactlyThroughNumericAndDouble)
 {
     Connection c(host);
-    FbQuery upd(&c.db, &c.tr,
-                QStringLiteral("update or insert into kassenbuchkonten (kontonr, kontobezeichnung, steuersatz) "
-                               "values (1, 'x', :s)"));
-    FbQuery set(&c.db, &c.tr,
-                QStringLiteral("update or insert into einstellungen (schluessel, numwert) values ('k', :numwert)"));
+    FbQuery upd(
+        &c.db, &c.tr,
+        QStringLiteral("update or insert into kassenbuchkonten (kontonr, kontobezeichnung, steuersatz) "
+                       "values (1, 'x', :s)"));
+    FbQuery set(
+        &c.db, &c.tr,
+        QStringLiteral("update or insert into einstellungen (schluessel, numwert) values ('k', :numwert)"));
     FbDataSet get(&c.db, &c.tr,
                   QStringLiteral("select e.numwert, k.steuersatz, cast(e.numwert as numeric(15,2)) as n2 "
                                  "from einstellungen e, kassenbuchkonten k"));
@@ -87,12 +89,13 @@ TEST_F(FbClientTest, CurrencyRoundTripsExactlyThroughNumericAndDouble)
 TEST_F(FbClientTest, ParametersConvertToTheirRealTypeWithRoundingAndOverflow)
 {
     Connection c(host);
-    host.exec(QStringLiteral("create table t (s smallint, n numeric(9,2), d double precision, v varchar(5))"));
+    host.exec(
+        QStringLiteral("create table t (s smallint, n numeric(9,2), d double precision, v varchar(5))"));
     FbQuery ins(&c.db, &c.tr, QStringLiteral("insert into t (s, n, d, v) values (:s, :n, :d, :v)"));
     FbDataSet get(&c.db, &c.tr, QStringLiteral("select s, n, d, v from t"));
 
     c.tr.StartTransaction();
-    ins.ParamByName(QStringLiteral("s")).setAsCurrency(Currency{25000}); // 2.5 rounds away from zero
+    ins.ParamByName(QStringLiteral("s")).setAsCurrency(Currency{25000});  // 2.5 rounds away from zero
     ins.ParamByName(QStringLiteral("n")).setAsCurrency(Currency{-12345}); // -1.2345 -> -1.23
     ins.ParamByName(QStringLiteral("d")).setAsInteger(7);
     ins.ParamByName(QStringLiteral("v")).setAsInteger(12);
@@ -143,8 +146,9 @@ TEST_F(FbClientTest, NullAndMissingRowsReadAsEmptyOrZero)
 {
     Connection c(host);
     host.setRate(0, QVariant());
-    FbDataSet ds(&c.db, &c.tr, QStringLiteral("select numwert, varwert, schluessel from einstellungen where "
-                                              "schluessel = :k"));
+    FbDataSet ds(&c.db, &c.tr,
+                 QStringLiteral("select numwert, varwert, schluessel from einstellungen where "
+                                "schluessel = :k"));
     ds.ParamByName(QStringLiteral("k")).setAsString(QStringLiteral("MwstSatz0"));
     c.tr.StartTransaction();
     ds.Open();
@@ -178,7 +182,8 @@ TEST_F(FbClientTest, LockConflictIsToldApartByCode)
     host.setRate(1, 7.0);
     Connection a(host);
     Connection b(host);
-    const QString sql = QStringLiteral("update einstellungen set numwert = :v where schluessel = 'MwstSatz1'");
+    const QString sql =
+        QStringLiteral("update einstellungen set numwert = :v where schluessel = 'MwstSatz1'");
     FbQuery qa(&a.db, &a.tr, sql);
     FbQuery qb(&b.db, &b.tr, sql);
     qa.ParamByName(QStringLiteral("v")).setAsInteger(5);

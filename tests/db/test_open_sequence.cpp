@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -54,6 +55,13 @@ std::string str(const QString& s)
     return s.toStdString();
 }
 
+std::string describe(const data::TFiliale& f)
+{
+    return QStringLiteral("Server=[%1] DatabaseFile=[%2] DataPath=[%3] Extra=[%4]")
+        .arg(f.Server, f.DatabaseFile, f.DataPath, f.Extra)
+        .toStdString();
+}
+
 // --- Outcomes --------------------------------------------------------------------------
 
 struct OutcomeCase
@@ -65,6 +73,9 @@ struct OutcomeCase
     int outcome;
     std::int32_t databaseVersion;
     std::int16_t kassenId; // the one register has id 12
+
+    // Failure messages name the case instead of dumping its bytes.
+    friend void PrintTo(const OutcomeCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class OpenOutcome : public testing::TestWithParam<OutcomeCase>
@@ -95,8 +106,9 @@ TEST_P(OpenOutcome, FollowsTheHostDatabase)
     EXPECT_FALSE(dm.dseKassenID.Active());
     EXPECT_FALSE(dm.dseServerDatum.Active());
     // The employee list stays open until the connection closes.
-    if (c.outcome != data::ooNotOpened)
+    if (c.outcome != data::ooNotOpened) {
         EXPECT_TRUE(dm.dseMitarbeiter.Active());
+    }
 }
 
 const char* const Main = "main";
@@ -133,7 +145,7 @@ TEST(OpenSequence, WithoutConfigurationFileNothingIsTried)
     Station station;
     EXPECT_EQ(station.open(), data::ooNoConfiguration);
     const TMainDM& dm = *station.dm;
-    EXPECT_EQ(dm.Filiale, data::TFiliale{}) << "the defaults must not even be set";
+    EXPECT_EQ(describe(dm.Filiale), describe({})) << "the defaults must not even be set";
     EXPECT_FALSE(dm.dbKovantel.Connected());
     EXPECT_TRUE(dm.dbKovantel.DBName.isEmpty());
     EXPECT_FALSE(dm.trcKovantel.Active());
@@ -164,6 +176,8 @@ struct IniCase
 {
     const char* name;
     const char* text; // %1 is replaced by the branch-office entry
+
+    friend void PrintTo(const IniCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class IniEntry : public testing::TestWithParam<IniCase>
@@ -182,17 +196,20 @@ TEST_P(IniEntry, ConnectsOnTheFirstAttempt)
     EXPECT_EQ(station.open(), data::ooReady);
     const TMainDM& dm = *station.dm;
     EXPECT_TRUE(dm.dbKovantel.Connected());
-    EXPECT_EQ(dm.Filiale, (data::TFiliale{host.server(), host.path(), station.programFolder() + QStringLiteral("Daten/"),
-                                          QStringLiteral("x;y")}));
+    EXPECT_EQ(describe(dm.Filiale),
+              describe({host.server(), host.path(), station.programFolder() + QStringLiteral("Daten/"),
+                        QStringLiteral("x;y")}));
     EXPECT_EQ(str(dm.dbKovantel.DBName), str(host.connectionString()));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, IniEntry,
-    testing::Values(IniCase{"NamedEntry", "[Allgemein]\r\nDatenbank=Filiale2\r\n\r\n[Filialen]\r\nKovantel=;;\r\n"
-                                          "Filiale2=%1\r\n"},
-                    IniCase{"NamesWithoutRegardToCase", "[ALLGEMEIN]\r\n  datenbank = filiale2\r\n[filialen]\r\n"
-                                                        "FILIALE2=%1\r\n"},
+    testing::Values(IniCase{"NamedEntry",
+                            "[Allgemein]\r\nDatenbank=Filiale2\r\n\r\n[Filialen]\r\nKovantel=;;\r\n"
+                            "Filiale2=%1\r\n"},
+                    IniCase{"NamesWithoutRegardToCase",
+                            "[ALLGEMEIN]\r\n  datenbank = filiale2\r\n[filialen]\r\n"
+                            "FILIALE2=%1\r\n"},
                     IniCase{"NoDatenbankKey", "[Allgemein]\r\nSprache=de\r\n[Filialen]\r\nkovantel=%1\r\n"},
                     IniCase{"NoAllgemeinSection", "[Filialen]\r\nKovantel=%1\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -220,6 +237,8 @@ struct RegisterCase
     const char* name;
     std::vector<std::pair<int, const char*>> registers;
     std::int16_t kassenId;
+
+    friend void PrintTo(const RegisterCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class RegisterLookup : public testing::TestWithParam<RegisterCase>
@@ -258,8 +277,8 @@ TEST(RegisterLookup, TakesTheFirstRowTheServerDelivers)
     host.addKasse(3, QStringLiteral("Kasse1"));
     host.addKasse(7, QStringLiteral("Theke"));
     host.addKasse(9, QStringLiteral("Bar"));
-    const auto rows = host.rows(QString::fromUtf8(data::sql::dseKassenID), {{QStringLiteral("bezeichnung"),
-                                                                              QStringLiteral("THEKE")}});
+    const auto rows = host.rows(QString::fromUtf8(data::sql::dseKassenID),
+                                {{QStringLiteral("bezeichnung"), QStringLiteral("THEKE")}});
     ASSERT_EQ(rows.size(), 2u);
     Station station(QStringLiteral("/THEKE"));
     host.writeIni(station.folder.path());
@@ -307,15 +326,18 @@ struct FallbackCase
     const char* entry; // server piece of the entry; nullptr: no entry at all (the defaults)
     int outcome;
     const char* finalServer;
+
+    friend void PrintTo(const FallbackCase& c, std::ostream* os) { *os << c.name; }
 };
 
-class PortFallback : public testing::TestWithParam<FallbackCase>
+class FallbackAttempt : public testing::TestWithParam<FallbackCase>
 {
 protected:
     void SetUp() override
     {
         if (qEnvironmentVariableIsEmpty("KOVANTEL_TEST_SERVERS"))
-            GTEST_SKIP() << "cannot run: KOVANTEL_TEST_SERVERS is not set (run through scripts/run-in-netns.sh)";
+            GTEST_SKIP()
+                << "cannot run: KOVANTEL_TEST_SERVERS is not set (run through scripts/run-in-netns.sh)";
         if (TestServers::value(QStringLiteral("netns")).isEmpty())
             GTEST_SKIP() << "cannot run: needs the fixed ports 5050 and 3050, which are only surely free in "
                             "the network namespace of scripts/run-in-netns.sh";
@@ -325,7 +347,7 @@ protected:
     }
 };
 
-TEST_P(PortFallback, SecondAttemptUsesTheOtherPort)
+TEST_P(FallbackAttempt, UsesTheOtherPort)
 {
     const FallbackCase& c = GetParam();
     Station station;
@@ -350,16 +372,17 @@ TEST_P(PortFallback, SecondAttemptUsesTheOtherPort)
     EXPECT_FALSE(dm.trcKovantel.Active());
 }
 
+// Named so that the test names start with "PortFallback", which the main run leaves out.
 INSTANTIATE_TEST_SUITE_P(
-    Table, PortFallback,
-    testing::Values(
-        FallbackCase{"DefaultsTry5050Then3050", 3050, nullptr, data::ooReady, "localhost/3050"},
-        FallbackCase{"DefaultsConnectOn5050", 5050, nullptr, data::ooReady, "localhost/5050"},
-        FallbackCase{"NoPortTries3050First", 3050, "localhost", data::ooReady, "localhost"},
-        FallbackCase{"NoPortThen5050", 5050, "localhost", data::ooReady, "localhost/5050"},
-        FallbackCase{"Port3050Then5050", 5050, "127.0.0.1/3050", data::ooReady, "127.0.0.1/5050"},
-        // Nothing listens on the configured port nor on 5050: no third attempt on 3050.
-        FallbackCase{"NoServerOnEitherAttempt", 3050, "127.0.0.1/4050", data::ooNotOpened, "127.0.0.1/5050"}),
+    PortFallback, FallbackAttempt,
+    testing::Values(FallbackCase{"DefaultsTry5050Then3050", 3050, nullptr, data::ooReady, "localhost/3050"},
+                    FallbackCase{"DefaultsConnectOn5050", 5050, nullptr, data::ooReady, "localhost/5050"},
+                    FallbackCase{"NoPortTries3050First", 3050, "localhost", data::ooReady, "localhost"},
+                    FallbackCase{"NoPortThen5050", 5050, "localhost", data::ooReady, "localhost/5050"},
+                    FallbackCase{"Port3050Then5050", 5050, "127.0.0.1/3050", data::ooReady, "127.0.0.1/5050"},
+                    // Nothing listens on the configured port nor on 5050: no third attempt on 3050.
+                    FallbackCase{"NoServerOnEitherAttempt", 3050, "127.0.0.1/4050", data::ooNotOpened,
+                                 "127.0.0.1/5050"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -37,12 +37,14 @@ struct ConnectedModule
 // and a missing one stay apart.
 QStringList onlyProtocolRow(HostDb& host, bool versionEightColumns)
 {
-    const QString sql = versionEightColumns
-        ? QStringLiteral("select coalesce(kellnerid, '<null>'), coalesce(kellner, '<null>'), "
-                         "coalesce(kassenid, '<null>'), coalesce(kategorie, '<null>'), "
-                         "coalesce(vorgangsnr, '<null>'), coalesce(signaturtyp, '<null>') from vorgangsprotokoll")
-        : QStringLiteral("select coalesce(kellner, '<null>'), coalesce(kassenid, '<null>'), "
-                         "coalesce(kategorie, '<null>') from vorgangsprotokoll");
+    const QString sql =
+        versionEightColumns
+            ? QStringLiteral(
+                  "select coalesce(kellnerid, '<null>'), coalesce(kellner, '<null>'), "
+                  "coalesce(kassenid, '<null>'), coalesce(kategorie, '<null>'), "
+                  "coalesce(vorgangsnr, '<null>'), coalesce(signaturtyp, '<null>') from vorgangsprotokoll")
+            : QStringLiteral("select coalesce(kellner, '<null>'), coalesce(kassenid, '<null>'), "
+                             "coalesce(kategorie, '<null>') from vorgangsprotokoll");
     const auto rows = host.rows(sql);
     EXPECT_EQ(rows.size(), 1u);
     return rows.empty() ? QStringList() : rows.front();
@@ -78,16 +80,18 @@ TEST_P(ProtocolEntry, IsWrittenInTheFormOfTheDatabaseVersion)
 
     EXPECT_FALSE(m.dm->trcKovantel.Active());
     EXPECT_EQ(onlyProtocolRow(m.host, c.form == ProtocolForm::V8), c.expected);
-    EXPECT_EQ(m.host.scalar(QStringLiteral("select vorgang from vorgangsprotokoll")), QStringLiteral("Eintrag"));
+    EXPECT_EQ(m.host.scalar(QStringLiteral("select vorgang from vorgangsprotokoll")),
+              QStringLiteral("Eintrag"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Versions, ProtocolEntry,
-    testing::Values(FormCase{"Version8", ProtocolForm::V8, 8, 3, 6, {"0", "", "3", "6", "0", "0"}},
-                    FormCase{"Version8NegativeRegister", ProtocolForm::V8, 8, -2, 9, {"0", "", "-2", "9", "0", "0"}},
-                    FormCase{"Version7", ProtocolForm::V7, 7, 0, 6, {"", "0", "6"}},
-                    FormCase{"Version9", ProtocolForm::V7, 9, 4, 9, {"", "4", "9"}},
-                    FormCase{"Version6", ProtocolForm::V7, 6, 0, 9, {"", "0", "9"}}),
+    testing::Values(
+        FormCase{"Version8", ProtocolForm::V8, 8, 3, 6, {"0", "", "3", "6", "0", "0"}},
+        FormCase{"Version8NegativeRegister", ProtocolForm::V8, 8, -2, 9, {"0", "", "-2", "9", "0", "0"}},
+        FormCase{"Version7", ProtocolForm::V7, 7, 0, 6, {"", "0", "6"}},
+        FormCase{"Version9", ProtocolForm::V7, 9, 4, 9, {"", "4", "9"}},
+        FormCase{"Version6", ProtocolForm::V7, 6, 0, 9, {"", "0", "9"}}),
     [](const testing::TestParamInfo<FormCase>& info) { return std::string(info.param.name); });
 
 class ProtocolWriter : public testing::TestWithParam<ProtocolForm>
@@ -100,8 +104,9 @@ TEST_P(ProtocolWriter, StoresTheTextByteForByteInWindows1252)
 {
     ConnectedModule m(GetParam(), version(), 1);
 
-    m.dm->WriteProtocol(m.dm->Mitarbeiter,
-                        QStringLiteral("Änderung Mwst Sätze\r\nÄnderung Mwst Satz 1:     7,00 %--->     5,00 %"), 6);
+    m.dm->WriteProtocol(
+        m.dm->Mitarbeiter,
+        QStringLiteral("Änderung Mwst Sätze\r\nÄnderung Mwst Satz 1:     7,00 %--->     5,00 %"), 6);
 
     EXPECT_EQ(m.host.rawBytes(QStringLiteral("vorgangsprotokoll"), QStringLiteral("vorgang")),
               QByteArray("\xC4nderung Mwst S\xE4tze\r\n\xC4nderung Mwst Satz 1:     7,00 %--->     5,00 %"));
@@ -128,7 +133,8 @@ TEST_P(ProtocolWriter, JoinsAnActiveTransactionAndCommitsOrRollsBackBoth)
     m.host.setRate(1, 7.0);
     auto pendingRateChange = [&m](double rate) {
         m.dm->trcKovantel.StartTransaction();
-        m.dm->qrySetVatRate.ParamByName(QStringLiteral("Schluessel")).setAsString(QStringLiteral("MwstSatz1"));
+        m.dm->qrySetVatRate.ParamByName(QStringLiteral("Schluessel"))
+            .setAsString(QStringLiteral("MwstSatz1"));
         m.dm->qrySetVatRate.ParamByName(QStringLiteral("NumWert")).setAsFloat(rate);
         m.dm->qrySetVatRate.ExecQuery();
     };

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 
 using testsupport::HostDb;
@@ -15,6 +16,24 @@ using testsupport::HostDb;
 namespace {
 
 enum class Form { Read, GuardedWrite, PassingWrite };
+
+std::string nameOf(Form form)
+{
+    switch (form) {
+    case Form::Read:
+        return "ReadStep";
+    case Form::GuardedWrite:
+        return "GuardedWriteStep";
+    case Form::PassingWrite:
+        break;
+    }
+    return "PassingWriteStep";
+}
+
+void PrintTo(Form form, std::ostream* os)
+{
+    *os << nameOf(form);
+}
 
 // What a step left behind.
 struct StepResult
@@ -162,16 +181,6 @@ TEST_P(FailedStart, PassesOnAtOnce)
 
 INSTANTIATE_TEST_SUITE_P(AllForms, FailedStart,
                          testing::Values(Form::Read, Form::GuardedWrite, Form::PassingWrite),
-                         [](const auto& info) {
-                             switch (info.param) {
-                             case Form::Read:
-                                 return std::string("ReadStep");
-                             case Form::GuardedWrite:
-                                 return std::string("GuardedWriteStep");
-                             case Form::PassingWrite:
-                                 break;
-                             }
-                             return std::string("PassingWriteStep");
-                         });
+                         [](const auto& info) { return nameOf(info.param); });
 
 } // namespace

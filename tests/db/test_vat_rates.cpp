@@ -58,8 +58,9 @@ struct Installation
     // Stored values as the host reads them ("19", "10.7", "" for NULL or no row).
     QString slot(int n, const QString& key = {})
     {
-        return host.scalar(QStringLiteral("select numwert from einstellungen where schluessel = :k"),
-                           {{QStringLiteral("k"), key.isEmpty() ? QStringLiteral("MwstSatz%1").arg(n) : key}});
+        return host.scalar(
+            QStringLiteral("select numwert from einstellungen where schluessel = :k"),
+            {{QStringLiteral("k"), key.isEmpty() ? QStringLiteral("MwstSatz%1").arg(n) : key}});
     }
     QStringList storedSlots()
     {
@@ -131,8 +132,10 @@ TEST_P(GeneralSave, SlotIsFollowedOnlyByTheAccountsAtItsOldRate)
     EXPECT_EQ(inst.storedSlots(), QStringList({"19", "5", "0", "10.7", "5.5"}));
     EXPECT_EQ(inst.accounts(), QStringList({"5", "5", "19", "19"}));
     EXPECT_EQ(inst.host.protocolCount(), 1);
-    EXPECT_EQ(inst.protocolText(), cp1252("Änderung Mwst Sätze\r\nÄnderung Mwst Satz 1:     7,00 %--->     5,00 %"));
-    EXPECT_EQ(inst.host.scalar(QStringLiteral("select kategorie from vorgangsprotokoll")), QStringLiteral("6"));
+    EXPECT_EQ(inst.protocolText(),
+              cp1252("Änderung Mwst Sätze\r\nÄnderung Mwst Satz 1:     7,00 %--->     5,00 %"));
+    EXPECT_EQ(inst.host.scalar(QStringLiteral("select kategorie from vorgangsprotokoll")),
+              QStringLiteral("6"));
     EXPECT_FALSE(inst.dm->trcKovantel.Active());
     expectSlots(inst.dm->VatRates, next);
 }
@@ -222,25 +225,35 @@ const TVatRateSlots Standard = existing({19, 7, 0, 10.7f, 5.5f});
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SlotsWritten,
-    testing::Values(
-        SaveCase{"TwoSlotsInSlotOrder", StandardRates, existing({16, 7, 0, 9.5f, 5.5f}),
-                 {"16", "7", "0", "9.5", "5.5"},
-                 "Änderung Mwst Sätze\r\n"
-                 "Änderung Mwst Satz 0:    19,00 %--->    16,00 %\r\n"
-                 "Änderung Mwst Satz 3:    10,70 %--->     9,50 %"},
-        SaveCase{"SlotWithoutKeyNeverWritten", StandardRates,
-                 withSlot(withSlot(Standard, 2, {false, 99}), 1, {true, 5}),
-                 {"19", "5", "0", "10.7", "5.5"},
-                 "Änderung Mwst Sätze\r\nÄnderung Mwst Satz 1:     7,00 %--->     5,00 %"},
-        SaveCase{"OneHundredthAboveAHalf", {19, 7, 0, 10.7, 0.5}, withSlot(Standard, 4, {true, 0.51f}),
-                 {"19", "7", "0", "10.7", "0.51"},
-                 "Änderung Mwst Sätze\r\nÄnderung Mwst Satz 4:     0,50 %--->     0,51 %"},
-        SaveCase{"OneHundredth", StandardRates, withSlot(Standard, 0, {true, 19.01f}),
-                 {"19.01", "7", "0", "10.7", "5.5"},
-                 "Änderung Mwst Sätze\r\nÄnderung Mwst Satz 0:    19,00 %--->    19,01 %"},
-        SaveCase{"BelowTheShownPrecision", StandardRates, withSlot(Standard, 0, {true, 19.004f}),
-                 {"19", "7", "0", "10.7", "5.5"}, nullptr},
-        SaveCase{"NothingChanged", StandardRates, Standard, {"19", "7", "0", "10.7", "5.5"}, nullptr}),
+    testing::Values(SaveCase{"TwoSlotsInSlotOrder",
+                             StandardRates,
+                             existing({16, 7, 0, 9.5f, 5.5f}),
+                             {"16", "7", "0", "9.5", "5.5"},
+                             "Änderung Mwst Sätze\r\n"
+                             "Änderung Mwst Satz 0:    19,00 %--->    16,00 %\r\n"
+                             "Änderung Mwst Satz 3:    10,70 %--->     9,50 %"},
+                    SaveCase{"SlotWithoutKeyNeverWritten",
+                             StandardRates,
+                             withSlot(withSlot(Standard, 2, {false, 99}), 1, {true, 5}),
+                             {"19", "5", "0", "10.7", "5.5"},
+                             "Änderung Mwst Sätze\r\nÄnderung Mwst Satz 1:     7,00 %--->     5,00 %"},
+                    SaveCase{"OneHundredthAboveAHalf",
+                             {19, 7, 0, 10.7, 0.5},
+                             withSlot(Standard, 4, {true, 0.51f}),
+                             {"19", "7", "0", "10.7", "0.51"},
+                             "Änderung Mwst Sätze\r\nÄnderung Mwst Satz 4:     0,50 %--->     0,51 %"},
+                    SaveCase{"OneHundredth",
+                             StandardRates,
+                             withSlot(Standard, 0, {true, 19.01f}),
+                             {"19.01", "7", "0", "10.7", "5.5"},
+                             "Änderung Mwst Sätze\r\nÄnderung Mwst Satz 0:    19,00 %--->    19,01 %"},
+                    SaveCase{"BelowTheShownPrecision",
+                             StandardRates,
+                             withSlot(Standard, 0, {true, 19.004f}),
+                             {"19", "7", "0", "10.7", "5.5"},
+                             nullptr},
+                    SaveCase{
+                        "NothingChanged", StandardRates, Standard, {"19", "7", "0", "10.7", "5.5"}, nullptr}),
     [](const testing::TestParamInfo<SaveCase>& info) { return std::string(info.param.name); });
 
 TEST(GeneralSaveFailure, NonFiniteRateWritesNothing)
@@ -252,7 +265,8 @@ TEST(GeneralSaveFailure, NonFiniteRateWritesNothing)
         const TVatRateSlots loaded = inst.dm->LoadVatRates();
 
         // Slot 0 is valid and comes first: its update must not survive either.
-        EXPECT_FALSE(inst.dm->SaveGeneralVatRates(withSlot(existing({16, 7, 0, 10.7f, 5.5f}), 4, {true, bad})))
+        EXPECT_FALSE(
+            inst.dm->SaveGeneralVatRates(withSlot(existing({16, 7, 0, 10.7f, 5.5f}), 4, {true, bad})))
             << bad;
 
         EXPECT_EQ(inst.storedSlots(), QStringList({"19", "7", "0", "10.7", "5.5"})) << bad;
@@ -358,7 +372,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, SettingsKey,
                                          KeyCase{"UpperCase", "MWSTSATZ4", 5.5, 4, 5.5f},
                                          KeyCase{"NullValue", "MwstSatz2", QVariant(), 2, 0},
                                          KeyCase{"LongerKeyIsNoSlot", "MwstSatz30", 8.0, -1, 0}),
-                         [](const testing::TestParamInfo<KeyCase>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<KeyCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // A key in another letter case is the same slot for the save as well: its row is written
 // and its accounts follow.
@@ -373,7 +389,8 @@ TEST(AccountMapping, SlotStoredInLowerCaseIsSavedWithItsAccounts)
     ASSERT_TRUE(inst.dm->SaveGeneralVatRates(existing({19, 7, 0, 9, 5.5f})));
     EXPECT_EQ(inst.slot(3, QStringLiteral("mwstsatz3")), QStringLiteral("9"));
     EXPECT_EQ(inst.accounts(), QStringList({"9"}));
-    EXPECT_EQ(inst.protocolText(), cp1252("Änderung Mwst Sätze\r\nÄnderung Mwst Satz 3:    10,70 %--->     9,00 %"));
+    EXPECT_EQ(inst.protocolText(),
+              cp1252("Änderung Mwst Sätze\r\nÄnderung Mwst Satz 3:    10,70 %--->     9,00 %"));
 }
 
 TEST(AccountMapping, WithoutConnectionFiveMissingSlotsAndTheMappingKept)

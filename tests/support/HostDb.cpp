@@ -107,9 +107,9 @@ HostDb::HostDb(ProtocolForm form, const QString& server, int port, const QString
         throw std::runtime_error("no test server: run the tests through ctest (KOVANTEL_TEST_SERVERS)");
     const QString dir = directory.isEmpty() ? TestServers::databasesDir() : directory;
     m_server = QStringLiteral("127.0.0.1/%1").arg(port);
-    m_path = QDir(dir).filePath(fileName.isEmpty()
-                                    ? QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral(".fdb")
-                                    : fileName);
+    m_path = QDir(dir).filePath(fileName.isEmpty() ? QUuid::createUuid().toString(QUuid::WithoutBraces) +
+                                                         QStringLiteral(".fdb")
+                                                   : fileName);
 
     {
         StatusGuard status;
@@ -236,7 +236,8 @@ QByteArray HostDb::rawBytes(const QString& table, const QString& column, const Q
     // Table and column names come from the test code itself, never from data. The checking
     // connection has no character set, so the server hands over the stored bytes.
     db();
-    fb::FbDataSet ds(m_db.get(), m_tr.get(), QStringLiteral("select %1 from %2 where %3").arg(column, table, where));
+    fb::FbDataSet ds(m_db.get(), m_tr.get(),
+                     QStringLiteral("select %1 from %2 where %3").arg(column, table, where));
     m_tr->StartTransaction();
     QByteArray bytes;
     try {
@@ -254,8 +255,9 @@ QByteArray HostDb::rawBytes(const QString& table, const QString& column, const Q
 
 void HostDb::setVersion(const QString& text)
 {
-    exec(QStringLiteral("update or insert into einstellungen (schluessel, varwert) values ('Datenbankversion', "
-                        ":v) matching (schluessel)"),
+    exec(QStringLiteral(
+             "update or insert into einstellungen (schluessel, varwert) values ('Datenbankversion', "
+             ":v) matching (schluessel)"),
          {{QStringLiteral("v"), text}});
 }
 
@@ -285,7 +287,8 @@ void HostDb::addMitarbeiter(int nr, const QString& vorname, const QString& name,
 
 void HostDb::addKonto(int nr, const QVariant& name, double rate)
 {
-    exec(QStringLiteral("insert into kassenbuchkonten (kontonr, kontobezeichnung, steuersatz) values (:nr, :n, :s)"),
+    exec(QStringLiteral(
+             "insert into kassenbuchkonten (kontonr, kontobezeichnung, steuersatz) values (:nr, :n, :s)"),
          {{QStringLiteral("nr"), nr}, {QStringLiteral("n"), name}, {QStringLiteral("s"), rate}});
 }
 
@@ -325,9 +328,11 @@ int HostDb::protocolCount()
 
 void HostDb::writeIni(const QString& folder, const QString& serverPart) const
 {
-    const QString entry = QStringLiteral("%1/Daten;%2;%3").arg(folder, serverPart.isEmpty() ? m_server : serverPart, m_path);
-    writeCp1252File(QDir(folder).filePath(QStringLiteral("Kovantel.ini")),
-                    QStringLiteral("[Allgemein]\r\nDatenbank=Test\r\n\r\n[Filialen]\r\nTest=%1\r\n").arg(entry));
+    const QString entry =
+        QStringLiteral("%1/Daten;%2;%3").arg(folder, serverPart.isEmpty() ? m_server : serverPart, m_path);
+    writeCp1252File(
+        QDir(folder).filePath(QStringLiteral("Kovantel.ini")),
+        QStringLiteral("[Allgemein]\r\nDatenbank=Test\r\n\r\n[Filialen]\r\nTest=%1\r\n").arg(entry));
 }
 
 void writeCp1252File(const QString& path, const QString& text)

@@ -51,7 +51,8 @@ public:
     // All rows, every column as text.
     std::vector<QStringList> rows(const QString& sql, const QVariantMap& params = {});
     // The stored bytes of a text column, without character set conversion.
-    QByteArray rawBytes(const QString& table, const QString& column, const QString& where = QStringLiteral("1=1"));
+    QByteArray rawBytes(const QString& table, const QString& column,
+                        const QString& where = QStringLiteral("1=1"));
 
     // Builders.
     void setVersion(const QString& text);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 using data::TFiliale;
@@ -33,6 +34,9 @@ struct ParseCase
     QChar separator;
     QString entry;
     TFiliale expected; // Server, DatabaseFile, DataPath, Extra
+
+    // Failure messages name the case instead of dumping its bytes.
+    friend void PrintTo(const ParseCase& c, std::ostream* os) { *os << c.name; }
 };
 
 const QString WinFolder = QStringLiteral("C:\\KOVANTEL\\");
@@ -62,38 +66,69 @@ const QChar Nix = QLatin1Char('/');
 INSTANTIATE_TEST_SUITE_P(
     Table, BranchOfficeEntry,
     testing::Values(
-        ParseCase{"ThreePieces", Win, QStringLiteral("C:\\K\\Daten;srv;D:\\DB\\K.FDB"),
-                  {QStringLiteral("srv"), QStringLiteral("D:\\DB\\K.FDB"), QStringLiteral("C:\\K\\Daten\\"), {}}},
-        ParseCase{"ExtraKeepsFurtherSeparators", Win, QStringLiteral("C:\\K\\;srv/5050;D:\\DB\\K.FDB;x;y"),
+        ParseCase{
+            "ThreePieces",
+            Win,
+            QStringLiteral("C:\\K\\Daten;srv;D:\\DB\\K.FDB"),
+            {QStringLiteral("srv"), QStringLiteral("D:\\DB\\K.FDB"), QStringLiteral("C:\\K\\Daten\\"), {}}},
+        ParseCase{"ExtraKeepsFurtherSeparators",
+                  Win,
+                  QStringLiteral("C:\\K\\;srv/5050;D:\\DB\\K.FDB;x;y"),
                   {QStringLiteral("srv/5050"), QStringLiteral("D:\\DB\\K.FDB"), QStringLiteral("C:\\K\\"),
                    QStringLiteral("x;y")}},
-        ParseCase{"OnlyDataPathIsTaken", Win, QStringLiteral("C:\\K;srv/3050"),
+        ParseCase{"OnlyDataPathIsTaken",
+                  Win,
+                  QStringLiteral("C:\\K;srv/3050"),
                   {DefaultServer, WinDefaultFile, QStringLiteral("C:\\K\\"), {}}},
-        ParseCase{"TrailingSeparatorGivesEmptyExtra", Win, QStringLiteral("C:\\K;srv;D:\\DB\\K.FDB;"),
+        ParseCase{"TrailingSeparatorGivesEmptyExtra",
+                  Win,
+                  QStringLiteral("C:\\K;srv;D:\\DB\\K.FDB;"),
                   {QStringLiteral("srv"), QStringLiteral("D:\\DB\\K.FDB"), QStringLiteral("C:\\K\\"), {}}},
-        ParseCase{"EmptyDataPathIsTheSeparator", Win, QStringLiteral(";srv;D:\\DB\\K.FDB"),
+        ParseCase{"EmptyDataPathIsTheSeparator",
+                  Win,
+                  QStringLiteral(";srv;D:\\DB\\K.FDB"),
                   {QStringLiteral("srv"), QStringLiteral("D:\\DB\\K.FDB"), QStringLiteral("\\"), {}}},
-        ParseCase{"EmptyServer", Win, QStringLiteral("C:\\K;;D:\\DB\\K.FDB"),
+        ParseCase{"EmptyServer",
+                  Win,
+                  QStringLiteral("C:\\K;;D:\\DB\\K.FDB"),
                   {QString(), QStringLiteral("D:\\DB\\K.FDB"), QStringLiteral("C:\\K\\"), {}}},
-        ParseCase{"EmptyDatabaseFile", Win, QStringLiteral("C:\\K;srv;"),
+        ParseCase{"EmptyDatabaseFile",
+                  Win,
+                  QStringLiteral("C:\\K;srv;"),
                   {QStringLiteral("srv"), QString(), QStringLiteral("C:\\K\\"), {}}},
-        ParseCase{"BlanksStayInThePieces", Win, QStringLiteral("C:\\K ; srv ; D:\\DB\\K.FDB ; x"),
+        ParseCase{"BlanksStayInThePieces",
+                  Win,
+                  QStringLiteral("C:\\K ; srv ; D:\\DB\\K.FDB ; x"),
                   {QStringLiteral(" srv "), QStringLiteral(" D:\\DB\\K.FDB "), QStringLiteral("C:\\K \\"),
                    QStringLiteral(" x")}},
-        ParseCase{"LonePathIsIgnored", Win, QStringLiteral("C:\\K\\Daten"),
+        ParseCase{"LonePathIsIgnored",
+                  Win,
+                  QStringLiteral("C:\\K\\Daten"),
                   {DefaultServer, WinDefaultFile, WinDefaultPath, {}}},
         ParseCase{"EmptyEntry", Win, QString(), {DefaultServer, WinDefaultFile, WinDefaultPath, {}}},
-        ParseCase{"LinuxEntry", Nix, QStringLiteral("/srv/kovantel/Daten;db1/3050;/var/lib/firebird/k.fdb"),
-                  {QStringLiteral("db1/3050"), QStringLiteral("/var/lib/firebird/k.fdb"),
-                   QStringLiteral("/srv/kovantel/Daten/"), {}}},
-        ParseCase{"LinuxDataPathWithSeparator", Nix, QStringLiteral("/srv/k/;localhost;/db/k.fdb;extra"),
+        ParseCase{"LinuxEntry",
+                  Nix,
+                  QStringLiteral("/srv/kovantel/Daten;db1/3050;/var/lib/firebird/k.fdb"),
+                  {QStringLiteral("db1/3050"),
+                   QStringLiteral("/var/lib/firebird/k.fdb"),
+                   QStringLiteral("/srv/kovantel/Daten/"),
+                   {}}},
+        ParseCase{"LinuxDataPathWithSeparator",
+                  Nix,
+                  QStringLiteral("/srv/k/;localhost;/db/k.fdb;extra"),
                   {QStringLiteral("localhost"), QStringLiteral("/db/k.fdb"), QStringLiteral("/srv/k/"),
                    QStringLiteral("extra")}},
-        ParseCase{"LinuxEmptyDataPath", Nix, QStringLiteral(";h;/db/k.fdb"),
+        ParseCase{"LinuxEmptyDataPath",
+                  Nix,
+                  QStringLiteral(";h;/db/k.fdb"),
                   {QStringLiteral("h"), QStringLiteral("/db/k.fdb"), QStringLiteral("/"), {}}},
-        ParseCase{"LinuxOnlyDataPath", Nix, QStringLiteral("/srv/k;h/3050"),
+        ParseCase{"LinuxOnlyDataPath",
+                  Nix,
+                  QStringLiteral("/srv/k;h/3050"),
                   {DefaultServer, LinuxDefaultFile, QStringLiteral("/srv/k/"), {}}},
-        ParseCase{"LinuxLonePath", Nix, QStringLiteral("/srv/k/Daten"),
+        ParseCase{"LinuxLonePath",
+                  Nix,
+                  QStringLiteral("/srv/k/Daten"),
                   {DefaultServer, LinuxDefaultFile, LinuxDefaultPath, {}}}),
     [](const auto& info) { return name(info.param.name); });
 
@@ -112,6 +147,8 @@ struct RewriteCase
     const char* name;
     QString first;
     QString second;
+
+    friend void PrintTo(const RewriteCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class ServerRewrite : public testing::TestWithParam<RewriteCase>
@@ -125,15 +162,16 @@ TEST_P(ServerRewrite, GivesTheServerOfTheSecondAttempt)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ServerRewrite,
-    testing::Values(RewriteCase{"Default", QStringLiteral("localhost/5050"), QStringLiteral("localhost/3050")},
-                    RewriteCase{"NoPort", QStringLiteral("kasse1"), QStringLiteral("kasse1/5050")},
-                    RewriteCase{"OtherPort", QStringLiteral("srv/3050"), QStringLiteral("srv/5050")},
-                    // "/15050" does not contain "/5050"; "/50501" does.
-                    RewriteCase{"PortEndingIn5050", QStringLiteral("srv/15050"), QStringLiteral("srv/5050")},
-                    RewriteCase{"PortStartingWith5050", QStringLiteral("srv/50501"), QStringLiteral("srv/3050")},
-                    RewriteCase{"CutAtTheFirstSlash", QStringLiteral("a/b/5050"), QStringLiteral("a/3050")},
-                    RewriteCase{"SlashWithoutPort", QStringLiteral("srv/"), QStringLiteral("srv/5050")},
-                    RewriteCase{"Empty", QString(), QStringLiteral("/5050")}),
+    testing::Values(
+        RewriteCase{"Default", QStringLiteral("localhost/5050"), QStringLiteral("localhost/3050")},
+        RewriteCase{"NoPort", QStringLiteral("kasse1"), QStringLiteral("kasse1/5050")},
+        RewriteCase{"OtherPort", QStringLiteral("srv/3050"), QStringLiteral("srv/5050")},
+        // "/15050" does not contain "/5050"; "/50501" does.
+        RewriteCase{"PortEndingIn5050", QStringLiteral("srv/15050"), QStringLiteral("srv/5050")},
+        RewriteCase{"PortStartingWith5050", QStringLiteral("srv/50501"), QStringLiteral("srv/3050")},
+        RewriteCase{"CutAtTheFirstSlash", QStringLiteral("a/b/5050"), QStringLiteral("a/3050")},
+        RewriteCase{"SlashWithoutPort", QStringLiteral("srv/"), QStringLiteral("srv/5050")},
+        RewriteCase{"Empty", QString(), QStringLiteral("/5050")}),
     [](const auto& info) { return name(info.param.name); });
 
 // --- Kovantel.ini ------------------------------------------------------------------------
@@ -143,6 +181,8 @@ struct IniCase
     const char* name;
     QByteArray content;
     QString entry;
+
+    friend void PrintTo(const IniCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class IniEntry : public testing::TestWithParam<IniCase>
@@ -164,9 +204,11 @@ TEST_P(IniEntry, IsFoundByTheNameInAllgemein)
 INSTANTIATE_TEST_SUITE_P(
     Table, IniEntry,
     testing::Values(
-        IniCase{"NamedEntry", "[Allgemein]\r\nDatenbank=Filiale2\r\n[Filialen]\r\nKovantel=a;b;c\r\nFiliale2=d;e;f\r\n",
+        IniCase{"NamedEntry",
+                "[Allgemein]\r\nDatenbank=Filiale2\r\n[Filialen]\r\nKovantel=a;b;c\r\nFiliale2=d;e;f\r\n",
                 QStringLiteral("d;e;f")},
-        IniCase{"NamesWithoutRegardToCase", "[ALLGEMEIN]\r\ndatenbank=filiale2\r\n[filialen]\r\nFILIALE2=d;e;f\r\n",
+        IniCase{"NamesWithoutRegardToCase",
+                "[ALLGEMEIN]\r\ndatenbank=filiale2\r\n[filialen]\r\nFILIALE2=d;e;f\r\n",
                 QStringLiteral("d;e;f")},
         IniCase{"NoAllgemeinSection", "[Filialen]\r\nKovantel=a;b;c\r\n", QStringLiteral("a;b;c")},
         IniCase{"NoDatenbankKey", "[Allgemein]\r\nSprache=de\r\n[Filialen]\r\nKovantel=a;b;c\r\n",
@@ -177,7 +219,10 @@ INSTANTIATE_TEST_SUITE_P(
                 QString()},
         IniCase{"EmptyFile", "", QString()},
         // Windows-1252 in the file, not UTF-8.
-        IniCase{"Windows1252Path", "[Filialen]\r\nKovantel=C:\\K\xFC" "che;srv;D:\\M\xFC" "ller.fdb\r\n",
+        IniCase{"Windows1252Path",
+                "[Filialen]\r\nKovantel=C:\\K\xFC"
+                "che;srv;D:\\M\xFC"
+                "ller.fdb\r\n",
                 QStringLiteral("C:\\Küche;srv;D:\\Müller.fdb")}),
     [](const auto& info) { return name(info.param.name); });
 
@@ -191,6 +236,8 @@ struct StationCase
     QString user;
     bool remote;
     QString expected;
+
+    friend void PrintTo(const StationCase& c, std::ostream* os) { *os << c.name; }
 };
 
 const QString Forty = QStringLiteral("0123456789abcdefghijABCDEFGHIJklmnopqrst");
@@ -217,17 +264,34 @@ TEST_P(StationName, IsDerivedWhenTheDataModuleIsCreated)
 INSTANTIATE_TEST_SUITE_P(
     Table, StationName,
     testing::Values(
-        StationCase{"SlashArgument", QStringLiteral("/Kasse2"), QStringLiteral("PC"), {}, false, QStringLiteral("Kasse2")},
-        StationCase{"FirstCharacterDroppedWhateverItIs", QStringLiteral("Kasse2"), QStringLiteral("PC"), {}, false,
+        StationCase{"SlashArgument",
+                    QStringLiteral("/Kasse2"),
+                    QStringLiteral("PC"),
+                    {},
+                    false,
+                    QStringLiteral("Kasse2")},
+        StationCase{"FirstCharacterDroppedWhateverItIs",
+                    QStringLiteral("Kasse2"),
+                    QStringLiteral("PC"),
+                    {},
+                    false,
                     QStringLiteral("asse2")},
         StationCase{"OneCharacter", QStringLiteral("/"), QStringLiteral("PC"), {}, false, QString()},
         StationCase{"FortyCharacters", Forty, QStringLiteral("PC"), {}, false, Forty.mid(1, 30)},
         StationCase{"ArgumentWinsOverRemoteSession", QStringLiteral("/Kasse2"), QStringLiteral("PC"),
                     QStringLiteral("anna"), true, QStringLiteral("Kasse2")},
-        StationCase{"ComputerName", {}, QStringLiteral("KASSE-PC"), QStringLiteral("anna"), false,
+        StationCase{"ComputerName",
+                    {},
+                    QStringLiteral("KASSE-PC"),
+                    QStringLiteral("anna"),
+                    false,
                     QStringLiteral("KASSE-PC")},
         StationCase{"LongComputerName", {}, Forty, QStringLiteral("anna"), false, Forty.left(30)},
-        StationCase{"RemoteSessionUser", {}, QStringLiteral("KASSE-PC"), QStringLiteral("anna"), true,
+        StationCase{"RemoteSessionUser",
+                    {},
+                    QStringLiteral("KASSE-PC"),
+                    QStringLiteral("anna"),
+                    true,
                     QStringLiteral("anna")},
         StationCase{"LongRemoteSessionUser", {}, QStringLiteral("KASSE-PC"), Forty, true, Forty.left(30)}),
     [](const auto& info) { return name(info.param.name); });
@@ -241,11 +305,12 @@ TEST(MajorVersionOf, TakesTheNumberBeforeTheFirstDot)
         const char* text;
         std::int32_t major;
     } cases[] = {
-        {"8.60.10.68", 8}, {"10.1", 10}, {"6.0", 6}, {"5.9", 5}, {"7.2", 7}, {"12.0.1", 12},
-        {"8", 0},          {"", 0},      {"abc.1", 0}, {".5", 0}, {"8,60.1", 0}, {"0.0.0.0", 0},
+        {"8.60.10.68", 8}, {"10.1", 10}, {"6.0", 6},   {"5.9", 5}, {"7.2", 7},    {"12.0.1", 12},
+        {"8", 0},          {"", 0},      {"abc.1", 0}, {".5", 0},  {"8,60.1", 0}, {"0.0.0.0", 0},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(data::TMainDM::MajorVersionOf(QString::fromLatin1(c.text)), c.major) << "text \"" << c.text << '"';
+        EXPECT_EQ(data::TMainDM::MajorVersionOf(QString::fromLatin1(c.text)), c.major)
+            << "text \"" << c.text << '"';
 }
 
 } // namespace
