@@ -1,5 +1,6 @@
 #include "HostDb.h"
 
+#include "data/TransactionSteps.h"
 #include "fb/FbClient.h"
 #include "fb/FbError.h"
 #include "win/Cp1252.h"
@@ -189,15 +190,7 @@ void HostDb::exec(const QString& sql, const QVariantMap& params)
     db();
     fb::FbQuery q(m_db.get(), m_tr.get(), sql);
     fill(q, params);
-    m_tr->StartTransaction();
-    try {
-        q.ExecQuery();
-        m_tr->Commit();
-    } catch (...) {
-        if (m_tr->Active())
-            m_tr->Rollback();
-        throw;
-    }
+    data::PassingWriteStep(*m_tr, [&] { q.ExecQuery(); });
 }
 
 std::vector<QStringList> HostDb::rows(const QString& sql, const QVariantMap& params)
@@ -205,9 +198,8 @@ std::vector<QStringList> HostDb::rows(const QString& sql, const QVariantMap& par
     db();
     fb::FbDataSet ds(m_db.get(), m_tr.get(), sql);
     fill(ds, params);
-    m_tr->StartTransaction();
     std::vector<QStringList> out;
-    try {
+    data::PassingWriteStep(*m_tr, [&] {
         ds.Open();
         for (ds.First(); !ds.Eof(); ds.Next()) {
             QStringList row;
@@ -216,12 +208,7 @@ std::vector<QStringList> HostDb::rows(const QString& sql, const QVariantMap& par
             out.push_back(row);
         }
         ds.Close();
-        m_tr->Commit();
-    } catch (...) {
-        if (m_tr->Active())
-            m_tr->Rollback();
-        throw;
-    }
+    });
     return out;
 }
 
@@ -238,18 +225,12 @@ QByteArray HostDb::rawBytes(const QString& table, const QString& column, const Q
     db();
     fb::FbDataSet ds(m_db.get(), m_tr.get(),
                      QStringLiteral("select %1 from %2 where %3").arg(column, table, where));
-    m_tr->StartTransaction();
     QByteArray bytes;
-    try {
+    data::PassingWriteStep(*m_tr, [&] {
         ds.Open();
         bytes = fb::FbField(&ds, 0).AsBytes();
         ds.Close();
-        m_tr->Commit();
-    } catch (...) {
-        if (m_tr->Active())
-            m_tr->Rollback();
-        throw;
-    }
+    });
     return bytes;
 }
 
