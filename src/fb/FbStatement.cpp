@@ -533,7 +533,27 @@ struct Cell
     QByteArray text;
     std::int32_t date = 0;
     std::uint32_t time = 0;
+
+    void setExact(std::int64_t v, int scale)
+    {
+        kind = Exact;
+        exact = v;
+        decimals = -scale;
+    }
+    void setApprox(double v)
+    {
+        kind = Approx;
+        approx = v;
+    }
 };
+
+// Message buffers carry no alignment guarantee for their fields.
+template <class T> T load(const unsigned char* p)
+{
+    T v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
 
 Cell readCell(const FbDataSet* ds, int index)
 {
@@ -564,45 +584,22 @@ Cell readCell(const FbDataSet* ds, int index)
         cell.text = QByteArray(reinterpret_cast<const char*>(p + 2), len);
         break;
     }
-    case SQL_SHORT: {
-        std::int16_t v;
-        std::memcpy(&v, p, sizeof v);
-        cell.kind = Cell::Exact;
-        cell.exact = v;
-        cell.decimals = -c.scale;
+    case SQL_SHORT:
+        cell.setExact(load<std::int16_t>(p), c.scale);
         break;
-    }
-    case SQL_LONG: {
-        std::int32_t v;
-        std::memcpy(&v, p, sizeof v);
-        cell.kind = Cell::Exact;
-        cell.exact = v;
-        cell.decimals = -c.scale;
+    case SQL_LONG:
+        cell.setExact(load<std::int32_t>(p), c.scale);
         break;
-    }
-    case SQL_INT64: {
-        std::int64_t v;
-        std::memcpy(&v, p, sizeof v);
-        cell.kind = Cell::Exact;
-        cell.exact = v;
-        cell.decimals = -c.scale;
+    case SQL_INT64:
+        cell.setExact(load<std::int64_t>(p), c.scale);
         break;
-    }
-    case SQL_FLOAT: {
-        float v;
-        std::memcpy(&v, p, sizeof v);
-        cell.kind = Cell::Approx;
-        cell.approx = v;
+    case SQL_FLOAT:
+        cell.setApprox(load<float>(p));
         break;
-    }
     case SQL_DOUBLE:
-    case SQL_D_FLOAT: {
-        double v;
-        std::memcpy(&v, p, sizeof v);
-        cell.kind = Cell::Approx;
-        cell.approx = v;
+    case SQL_D_FLOAT:
+        cell.setApprox(load<double>(p));
         break;
-    }
     case SQL_TYPE_DATE:
         cell.kind = Cell::Date;
         std::memcpy(&cell.date, p, sizeof cell.date);
