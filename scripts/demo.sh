@@ -26,8 +26,10 @@ done
 
 bash "$repo/scripts/install-deps.sh"
 build=$repo/build-demo
+mkdir -p "$build"
 cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DKOVANTEL_BUILD_TESTS=OFF -DKOVANTEL_BUILD_BENCH=OFF > "$build.log" 2>&1 || { cat "$build.log"; exit 1; }
+  -DKOVANTEL_BUILD_TESTS=OFF -DKOVANTEL_BUILD_BENCH=OFF > "$build/configure.log" 2>&1 ||
+  { cat "$build/configure.log"; exit 1; }
 cmake --build "$build" --target kovantel-mwst
 
 inst=$repo/demo-install

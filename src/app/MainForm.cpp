@@ -158,13 +158,15 @@ void TMainFrm::FormCreate()
 void TMainFrm::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!m_shown) {
-        m_shown = true;
-        if (const QScreen* screen = this->screen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
-        }
+    // Only the first showing opens the database: restoring the window from the taskbar
+    // shows it again and must not run the open a second time.
+    if (m_shown)
+        return;
+    m_shown = true;
+    if (const QScreen* screen = this->screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
     }
     win::Guarded([this] { FormShow(); });
 }

@@ -1,6 +1,9 @@
 #include "fb/FbError.h"
 
 #include "fb/FbClient.h"
+#include "win/Cp1252.h"
+
+#include <QStringDecoder>
 
 #include <firebird/Interface.h>
 
@@ -48,9 +51,14 @@ FbError FbError::fromStatus(Firebird::IStatus* status)
 
     char buffer[4096] = {};
     Client::instance().util()->formatStatus(buffer, sizeof(buffer) - 1, status);
-    // The client speaks the connection's character set; with none given that is raw bytes,
-    // which for this host are Windows-1252.
-    QString text = QString::fromLocal8Bit(buffer).trimmed();
+    // Without a connection character set the server hands over raw bytes: texts from the
+    // system tables arrive as UTF-8, data of the host's columns as Windows-1252.
+    const QByteArray raw(buffer);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(raw);
+    if (utf8.hasError())
+        text = win::fromWindows1252(raw);
+    text = text.trimmed();
     if (text.isEmpty())
         text = QStringLiteral("Unbekannter Datenbankfehler");
     return FbError(text, std::move(codes), sqlState);

@@ -31,6 +31,14 @@ public:
     void Empty() { m_rows.clear(); }
     void Append(const Row& row) { m_rows.push_back(row); }
 
+    // The accounts of a slot now carry this rate.
+    void SetSlotRate(int slot, double rate)
+    {
+        for (Row& r : m_rows)
+            if (r.mwstsatznr == slot)
+                r.steuersatz = rate;
+    }
+
     // Restricts iteration to one slot until the filter is removed.
     void SetSlotFilter(int slot) { m_filter = slot; }
     void ClearFilter() { m_filter.reset(); }

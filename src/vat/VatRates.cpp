@@ -56,6 +56,7 @@ TVatRateSlots TMainDM::LoadVatRates()
 bool TMainDM::SaveGeneralVatRates(const TVatRateSlots& newRates)
 {
     QString text;
+    std::vector<std::pair<int, fb::Currency>> written;
     m_lastError.clear();
     const bool saved = GuardedWriteStep(
         trcKovantel,
@@ -74,6 +75,7 @@ bool TMainDM::SaveGeneralVatRates(const TVatRateSlots& newRates)
                 qrySetVatRate.ParamByName(QStringLiteral("Schluessel")).setAsString(SlotKey(n));
                 qrySetVatRate.ParamByName(QStringLiteral("NumWert")).setAsCurrency(newRate);
                 qrySetVatRate.ExecQuery();
+                written.emplace_back(n, newRate);
                 text += QStringLiteral("\r\n") + GeneralRateChangeLine(n, VatRates[n].Rate, slot.Rate);
 
                 vdseKassenbuchkonten.SetSlotFilter(n);
@@ -98,8 +100,13 @@ bool TMainDM::SaveGeneralVatRates(const TVatRateSlots& newRates)
                 WriteProtocol(Mitarbeiter, GeneralRateChangeHeading() + text, 6);
         },
         &m_lastError);
-    if (saved)
+    if (saved) {
         VatRates = newRates;
+        // The mapping stays true after a save: its accounts now carry the slot's new rate,
+        // which is what a further save on the same page must look for.
+        for (const auto& [slot, rate] : written)
+            vdseKassenbuchkonten.SetSlotRate(slot, rate.toDouble());
+    }
     return saved;
 }
 

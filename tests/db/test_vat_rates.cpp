@@ -140,6 +140,23 @@ TEST_P(GeneralSave, SlotIsFollowedOnlyByTheAccountsAtItsOldRate)
     expectSlots(inst.dm->VatRates, next);
 }
 
+// The page keeps its values after a save and does not reload, so a second save follows on
+// from the first: the accounts that followed the slot must follow it again.
+TEST_P(GeneralSave, SecondSaveWithoutReloadMovesTheSameAccountsOn)
+{
+    Installation inst(GetParam());
+    inst.host.addKonto(1, QStringLiteral("Speisen"), 10.7);
+    inst.host.addKonto(2, QStringLiteral("Speisen"), 19);
+    inst.dm->LoadVatRates();
+
+    ASSERT_TRUE(inst.dm->SaveGeneralVatRates(existing({19, 7, 0, 9.3f, 5.5f})));
+    ASSERT_TRUE(inst.dm->SaveGeneralVatRates(existing({19, 7, 0, 8.15f, 5.5f})));
+
+    EXPECT_EQ(inst.slot(3), QStringLiteral("8.15"));
+    EXPECT_EQ(inst.accounts(), QStringList({"8.15", "19"}));
+    EXPECT_EQ(inst.host.protocolCount(), 2);
+}
+
 // The entry is part of the save: when it cannot be written, nothing of the save remains,
 // and since the current slots stay as they were, saving again repeats the whole change.
 TEST_P(GeneralSave, RefusedProtocolEntryUndoesTheWholeSave)

@@ -42,6 +42,7 @@ private slots:
     void exceptionWhileShowingRatesAfterOpen();
     void queuedCloseDuringOpenDoesNotUseFreedDataModule();
     void cursorIsDefaultArrowAfterOpen();
+    void restoringTheWindowDoesNotOpenAgain();
 };
 
 void TestMainWindow::outcomes_data()
@@ -266,7 +267,7 @@ void TestMainWindow::exceptionInOpenReachesErrorReportAndLeavesWindowLocked()
     h.host().fillStandard();
     // The fourth transaction of the session is the server-date step, the one step of the
     // open that is not guarded; a refused start there leaves the open as an exception.
-    h.host().exec(QStringLiteral("create exception tx_refused 'Transaktion verweigert'"));
+    h.host().exec(QStringLiteral("create exception tx_refused 'Transaktion für Kasse verweigert'"));
     h.host().exec(
         QStringLiteral("create trigger tx_limit on transaction start as\n"
                        "declare n integer;\n"
@@ -284,7 +285,7 @@ void TestMainWindow::exceptionInOpenReachesErrorReportAndLeavesWindowLocked()
     const win::ShownMessage box = win::shownMessages().first();
     QCOMPARE(box.title, QStringLiteral("KOVANTELMwst"));
     QCOMPARE(box.kind, MsgKind::Error);
-    QVERIFY2(box.text.contains(QStringLiteral("Transaktion verweigert")), qPrintable(box.text));
+    QVERIFY2(box.text.contains(QStringLiteral("Transaktion für Kasse verweigert")), qPrintable(box.text));
     QVERIFY(box.text.endsWith(QLatin1Char('.')));
     QVERIFY(frm->isVisible());
     QCOMPARE(frm->FEditMode, 0);
@@ -344,6 +345,22 @@ void TestMainWindow::cursorIsDefaultArrowAfterOpen()
     QVERIFY(h.waitForOpen());
     QCOMPARE(frm->FEditMode, 1);
     QVERIFY(QApplication::overrideCursor() == nullptr);
+}
+
+void TestMainWindow::restoringTheWindowDoesNotOpenAgain()
+{
+    AppHarness h;
+    h.host().fillStandard();
+    h.writeIni();
+    app::TMainFrm* frm = h.start();
+    QVERIFY(h.waitForOpen());
+    frm->edtVatRate[1]->setText(QStringLiteral("5"));
+    frm->showMinimized();
+    frm->showNormal();
+    QVERIFY(!frm->tmrOpenBranchOffice->isActive());
+    QCOMPARE(frm->edtVatRate[1]->Value(), 5.0);
+    QVERIFY(frm->actSetGeneralVatRates->isEnabled());
+    QVERIFY(!frm->FDateWarning);
 }
 
 int main(int argc, char** argv)
