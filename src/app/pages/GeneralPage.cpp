@@ -20,6 +20,7 @@ void TMainFrm::CreateGeneralPage()
 {
     lblHinweis = new QLabel(tsGeneral);
     lblHinweis->setObjectName(QStringLiteral("lblHinweis"));
+    // Qt breaks label lines at a line feed alone; a carriage return would show as a glyph.
     lblHinweis->setText(
         QStringLiteral("Hinweis:\nBitte erstellen Sie in der KOVANTEL vor und nach der Umstellung ein "
                        "Änderungsprotokoll."));
