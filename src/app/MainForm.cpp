@@ -214,6 +214,9 @@ void TMainFrm::tmrOpenBranchOfficeTimer()
         // A "Beenden" already queued may have closed the window and freed the data module
         // while the messages were processed; there is nothing left to open then.
         if (MainDM && isVisible()) {
+            auto tell = [](win::MsgKind kind, const QString& text) {
+                win::MessageDlg(text, kind, win::MsgButtons::Ok, win::MsgResult::Ok);
+            };
             switch (MainDM->OpenBranchOffice()) {
             case data::ooReady:
                 FEditMode = 1;
@@ -221,30 +224,26 @@ void TMainFrm::tmrOpenBranchOfficeTimer()
                 FDateWarning = false;
                 break;
             case data::ooReadyBeforeChangeDate:
-                win::MessageDlg(
-                    QStringLiteral("Die Änderungen dürfen erst nach dem 31.12.2023 durchgeführt werden, "
-                                   "da diese sofort wirksam werden!"),
-                    win::MsgKind::Warning, win::MsgButtons::Ok, win::MsgResult::Ok);
+                tell(win::MsgKind::Warning,
+                     QStringLiteral("Die Änderungen dürfen erst nach dem 31.12.2023 durchgeführt werden, "
+                                    "da diese sofort wirksam werden!"));
                 FEditMode = 1;
                 ShowGeneralVatRates();
                 break;
             case data::ooNotOpened:
-                win::MessageDlg(QStringLiteral("Datenbank konnte nicht geöffnet werden."),
-                                win::MsgKind::Error, win::MsgButtons::Ok, win::MsgResult::Ok);
+                tell(win::MsgKind::Error, QStringLiteral("Datenbank konnte nicht geöffnet werden."));
                 close();
                 break;
             case data::ooNoConfiguration:
-                win::MessageDlg(
-                    QStringLiteral("Konfigurationsdatei nicht gefunden.\r\nBitte kopieren Sie das "
-                                   "Programm in das KOVANTEL Verzeichnis!"),
-                    win::MsgKind::Information, win::MsgButtons::Ok, win::MsgResult::Ok);
+                tell(win::MsgKind::Information,
+                     QStringLiteral("Konfigurationsdatei nicht gefunden.\r\nBitte kopieren Sie das "
+                                    "Programm in das KOVANTEL Verzeichnis!"));
                 close();
                 break;
             case data::ooVersionTooOld:
-                win::MessageDlg(
-                    QStringLiteral("Datenbankversion ist nierdriger als Version 6.\r\nWenden sie an den "
-                                   "Hersteller!"),
-                    win::MsgKind::Error, win::MsgButtons::Ok, win::MsgResult::Ok);
+                tell(win::MsgKind::Error,
+                     QStringLiteral("Datenbankversion ist nierdriger als Version 6.\r\nWenden sie an den "
+                                    "Hersteller!"));
                 close();
                 break;
             default:

@@ -24,28 +24,38 @@ constexpr std::int64_t pow10(int n)
 
 Currency Currency::fromDouble(double d)
 {
+    return Currency{scaleDouble(d, Scale)};
+}
+
+std::int64_t scaleDouble(double d, int decimals)
+{
     if (!std::isfinite(d))
         throw FbError(QStringLiteral("Ungültige Gleitkommazahl."));
-    const double scaled = d * One;
+    const double scaled = d * std::pow(10.0, decimals);
     // Beyond 2^63 the conversion would be undefined; the limit is checked before rounding.
     if (std::fabs(scaled) >= 9.2e18)
         overflow();
     // std::llround rounds half away from zero.
-    return Currency{std::llround(scaled)};
+    return std::llround(scaled);
 }
 
-QString Currency::toString() const
+QString scaledText(std::int64_t value, int decimals)
 {
-    const bool negative = value < 0;
+    if (decimals <= 0)
+        return QString::number(value);
     // Work in unsigned space so that the smallest int64 does not overflow when negated.
     const std::uint64_t magnitude =
-        negative ? std::uint64_t(0) - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-    const std::uint64_t whole = magnitude / One;
-    const std::uint64_t frac = magnitude % One;
-    return QStringLiteral("%1%2.%3")
-        .arg(negative ? QStringLiteral("-") : QString())
-        .arg(whole)
-        .arg(frac, 4, 10, QLatin1Char('0'));
+        value < 0 ? std::uint64_t(0) - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    QString digits = QString::number(magnitude);
+    while (digits.size() <= decimals)
+        digits.prepend(QLatin1Char('0'));
+    QString frac = digits.right(decimals);
+    while (frac.endsWith(QLatin1Char('0')))
+        frac.chop(1);
+    QString text = (value < 0 ? QStringLiteral("-") : QString()) + digits.left(digits.size() - decimals);
+    if (!frac.isEmpty())
+        text += QLatin1Char('.') + frac;
+    return text;
 }
 
 std::int64_t rescale(std::int64_t value, int fromScale, int toScale)

@@ -20,8 +20,6 @@ struct Currency
     static Currency fromDouble(double d);
     static constexpr Currency fromUnits(std::int64_t units) { return Currency{units}; }
     double toDouble() const { return static_cast<double>(value) / One; }
-    // Exact decimal text with four decimals and "." as separator, e.g. "19.0000".
-    QString toString() const;
 
     friend bool operator==(Currency a, Currency b) { return a.value == b.value; }
     friend bool operator!=(Currency a, Currency b) { return a.value != b.value; }
@@ -30,5 +28,13 @@ struct Currency
 // Rescales an integer of `fromScale` decimals to `toScale` decimals (scales are counts of
 // decimals, 0 or more), rounding half away from zero; throws FbError on overflow.
 std::int64_t rescale(std::int64_t value, int fromScale, int toScale);
+
+// A double as an integer of `decimals` decimals, rounded half away from zero; throws
+// FbError when the value is not finite or does not fit.
+std::int64_t scaleDouble(double d, int decimals);
+
+// Exact decimal text of an integer of `decimals` decimals, "." as separator, trailing zeros
+// dropped: (190000, 4) gives "19", (-12345, 4) gives "-1.2345".
+QString scaledText(std::int64_t value, int decimals);
 
 } // namespace fb

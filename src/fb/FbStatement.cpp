@@ -54,16 +54,6 @@ std::int64_t checkedRange(std::int64_t v, std::int64_t lo, std::int64_t hi)
     return v;
 }
 
-std::int64_t doubleToScaled(double d, int decimals)
-{
-    if (!std::isfinite(d))
-        conversionError(QStringLiteral("ungültige Gleitkommazahl"));
-    const double scaled = d * std::pow(10.0, decimals);
-    if (std::fabs(scaled) >= 9.2e18)
-        throw FbError(QStringLiteral("Arithmetischer Überlauf: der Wert passt nicht in den Parameter."));
-    return std::llround(scaled);
-}
-
 QByteArray paramText(const FbParam& p)
 {
     switch (p.kind()) {
@@ -72,7 +62,7 @@ QByteArray paramText(const FbParam& p)
     case FbParam::Kind::Integer:
         return QByteArray::number(static_cast<qlonglong>(p.integer()));
     case FbParam::Kind::Currency:
-        return Currency{p.integer()}.toString().toLatin1();
+        return scaledText(p.integer(), Currency::Scale).toLatin1();
     case FbParam::Kind::Float:
         return QByteArray::number(p.number(), 'g', 17);
     case FbParam::Kind::Date:
@@ -94,7 +84,7 @@ void writeNumber(const FbParam& p, unsigned type, int scale, unsigned char* dst)
         case FbParam::Kind::Currency:
             return rescale(p.integer(), Currency::Scale, decimals);
         case FbParam::Kind::Float:
-            return doubleToScaled(p.number(), decimals);
+            return scaleDouble(p.number(), decimals);
         default:
             conversionError(QStringLiteral("kein Zahlenwert"));
         }
@@ -635,25 +625,6 @@ QTime toQTime(std::uint32_t fractions)
     return QTime::fromMSecsSinceStartOfDay(static_cast<int>(fractions / 10));
 }
 
-QString exactText(std::int64_t v, int decimals)
-{
-    if (decimals <= 0)
-        return QString::number(v);
-    const std::uint64_t magnitude =
-        v < 0 ? std::uint64_t(0) - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
-    QString digits = QString::number(magnitude);
-    while (digits.size() <= decimals)
-        digits.prepend(QLatin1Char('0'));
-    const QString whole = digits.left(digits.size() - decimals);
-    QString frac = digits.right(decimals);
-    while (frac.endsWith(QLatin1Char('0')))
-        frac.chop(1);
-    QString text = (v < 0 ? QStringLiteral("-") : QString()) + whole;
-    if (!frac.isEmpty())
-        text += QLatin1Char('.') + frac;
-    return text;
-}
-
 bool parseDecimal(const QString& text, std::int64_t& out, int decimals)
 {
     QString t = text.trimmed();
@@ -709,7 +680,7 @@ QString FbField::AsString() const
     case Cell::Text:
         return win::fromWindows1252(c.text);
     case Cell::Exact:
-        return exactText(c.exact, c.decimals);
+        return scaledText(c.exact, c.decimals);
     case Cell::Approx:
         return QString::number(c.approx, 'g', 15);
     case Cell::Date:

@@ -46,7 +46,6 @@ public:
 
     // Rows that pass the filter, in insertion order.
     std::vector<Row> Rows() const;
-    std::size_t RecordCount() const { return Rows().size(); }
 
 private:
     std::vector<Row> m_rows;
