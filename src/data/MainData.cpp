@@ -80,6 +80,8 @@ void TMainDM::DataModuleDestroy()
     CloseDatabase();
     vdseKassenbuchkonten.Empty();
     vdseKassenbuchkonten.Close();
+    vdseVatRates.Close();
+    vdseArticles.Close();
 }
 
 QString TMainDM::DeriveStationName(const TProcessInfo& process)

@@ -1,16 +1,21 @@
 #pragma once
 
 #include "data/Configuration.h"
+#include "data/DbFailure.h"
 #include "fb/FbDatabase.h"
 #include "fb/FbStatement.h"
 #include "fb/FbTransaction.h"
+#include "vat/ArticlesTable.h"
 #include "vat/KassenbuchkontenTable.h"
+#include "vat/VatRateSources.h"
 #include "vat/VatTypes.h"
 
 #include <QObject>
 #include <QString>
 
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 namespace data {
 
@@ -56,7 +61,11 @@ public:
     fb::FbQuery qrySetVatRate;
     fb::FbDataSet dseMitarbeiter;
     fb::FbQuery qryInsVorgang;
+    TVatRatesListSource dsoVatRares; // the slot list of dseVatRates, for the lookup lists
+    TVatRatesChoice vdseVatRates;
+    TNewVatRatesSource dsoNewVatRates{&vdseVatRates, this};
     fb::FbDataSet dseArtikel;
+    TArticlesTable vdseArticles;
     fb::FbQuery qrySetArticleVatRates;
     fb::FbQuery qryInsVorgangV8;
     fb::FbDataSet dseKassenID;
@@ -89,9 +98,30 @@ public:
     // Article data of the articles page.
     void OpenArticleData();
     void CloseArticleData();
+    void LoadArticles();
+    void SelectArticle(std::int32_t artikelid);
+    void UnselectArticle(std::int32_t artikelid);
+    // Writes the chosen slot pair to every selected article that differs from it, each
+    // article with its protocol entry in one transaction. False when any of them was not
+    // written; those stay selected after the reload and are listed in ArticleFailures().
+    bool SaveArticleVatRates();
 
-    // The text of the error that made the last guarded save report failure.
-    const QString& LastError() const { return m_lastError; }
+    // An article that the last article save did not write, and why.
+    struct TArticleFailure
+    {
+        std::int32_t artikelid = 0;
+        QString artikelbezeichnung;
+        QString warengruppe;
+        TDbFailure reason;
+    };
+    const std::vector<TArticleFailure>& ArticleFailures() const { return m_articleFailures; }
+    // Told before each article the save writes (done so far, to write in all), so that the
+    // window can show progress; the work itself stays on this thread.
+    std::function<void(std::size_t done, std::size_t total)> OnArticleSaveProgress;
+
+    // Why the last guarded save reported failure.
+    const TDbFailure& LastFailure() const { return m_lastFailure; }
+    const QString& LastError() const { return m_lastFailure.message; }
     const TProcessInfo& Process() const { return m_process; }
 
     // The station name derived from the command line or the computer.
@@ -105,7 +135,8 @@ private:
     bool ConnectBranchOffice(); // steps of configuration and connection; false: no file
 
     TProcessInfo m_process;
-    QString m_lastError;
+    TDbFailure m_lastFailure;
+    std::vector<TArticleFailure> m_articleFailures;
 };
 
 // The single instance, set by the main window.

@@ -4,6 +4,7 @@
 // In all three the start lies before the protected part: an error in starting passes on
 // at once, without commit or roll-back.
 
+#include "data/DbFailure.h"
 #include "fb/FbStatement.h"
 #include "fb/FbTransaction.h"
 
@@ -72,8 +73,8 @@ void ReadStep(fb::FbTransaction& tr, std::initializer_list<fb::FbDataSet*> close
 }
 
 // Guarded write step: committed on success, rolled back on error; the error is consumed and
-// reported by the result. Its text is kept in `lastError` for whoever wants to know why.
-template <class Work> bool GuardedWriteStep(fb::FbTransaction& tr, Work&& work, QString* lastError = nullptr)
+// reported by the result. Why it failed is kept in `failure` for whoever wants to know.
+template <class Work> bool GuardedWriteStep(fb::FbTransaction& tr, Work&& work, TDbFailure* failure = nullptr)
 {
     detail::StartIfInactive(tr);
     try {
@@ -82,8 +83,8 @@ template <class Work> bool GuardedWriteStep(fb::FbTransaction& tr, Work&& work, 
             tr.Commit();
         return true;
     } catch (const std::exception& e) {
-        if (lastError)
-            *lastError = QString::fromUtf8(e.what());
+        if (failure)
+            *failure = TDbFailure::From(e);
     } catch (...) {
         // Not a database error: still never leave the transaction open behind it.
         detail::RollbackQuietly(tr);

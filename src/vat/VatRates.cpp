@@ -57,7 +57,7 @@ bool TMainDM::SaveGeneralVatRates(const TVatRateSlots& newRates)
 {
     QString text;
     std::vector<std::pair<int, fb::Currency>> written;
-    m_lastError.clear();
+    m_lastFailure = {};
     const bool saved = GuardedWriteStep(
         trcKovantel,
         [&] {
@@ -99,7 +99,7 @@ bool TMainDM::SaveGeneralVatRates(const TVatRateSlots& newRates)
             if (!text.isEmpty())
                 WriteProtocol(Mitarbeiter, GeneralRateChangeHeading() + text, 6);
         },
-        &m_lastError);
+        &m_lastFailure);
     if (saved) {
         VatRates = newRates;
         // The mapping stays true after a save: its accounts now carry the slot's new rate,

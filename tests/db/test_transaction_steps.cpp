@@ -95,7 +95,7 @@ protected:
     fb::FbTransaction tr{&db};
     fb::FbQuery insert{&db, &tr, QStringLiteral("insert into schritt (id) values (:id)")};
     fb::FbDataSet read{&db, &tr, QStringLiteral("select id from schritt")};
-    QString lastError;
+    data::TDbFailure lastError;
 };
 
 // Firebird's code for a primary key violation.
@@ -131,7 +131,7 @@ TEST_F(TransactionStep, GuardedWriteStepRollsBackAndReportsFailure)
     EXPECT_FALSE(failed.passedOn.has_value()) << "the error is consumed";
     EXPECT_FALSE(tr.Active());
     EXPECT_EQ(rowsKept(), 0) << "the row written before the error is gone";
-    EXPECT_FALSE(lastError.isEmpty());
+    EXPECT_FALSE(lastError.message.isEmpty());
 }
 
 TEST_F(TransactionStep, PassingWriteStepRollsBackAndPassesTheErrorOn)

@@ -72,4 +72,40 @@ TEST_F(GeneralRateText, LineAndHeadingReadExactly)
     EXPECT_EQ(data::GeneralRateChangeHeading(), QString::fromUtf8("Änderung Mwst Sätze"));
 }
 
+using ArticleText = GermanLocale;
+
+TEST_F(ArticleText, HeadingThenTheSidesThatChangeJoinedByCrLf)
+{
+    struct ArticleCase
+    {
+        bool inHouse, outOfHouse;
+        const char* text;
+    };
+    const ArticleCase cases[] = {
+        {true, false, "Artikel VK \"Pils 0,5\" geändert\r\nMwst Satz im Haus:     7,00 %--->    19,00 %"},
+        {false, true, "Artikel VK \"Pils 0,5\" geändert\r\nMwst Satz außer Haus:    19,00 %--->     0,00 %"},
+        {true, true,
+         "Artikel VK \"Pils 0,5\" geändert\r\nMwst Satz im Haus:     7,00 %--->    19,00 %\r\n"
+         "Mwst Satz außer Haus:    19,00 %--->     0,00 %"},
+    };
+    for (const ArticleCase& c : cases) {
+        data::TArticleChange change;
+        change.artikelbezeichnung = QStringLiteral("Pils 0,5");
+        change.oldRateInHouse = 7;
+        change.newRateInHouse = 19;
+        change.oldRateOutOfHouse = 19;
+        change.newRateOutOfHouse = 0;
+        change.inHouseChanges = c.inHouse;
+        change.outOfHouseChanges = c.outOfHouse;
+        EXPECT_EQ(data::ArticleChangeText(change), QString::fromUtf8(c.text));
+    }
+}
+
+TEST_F(ArticleText, ListRateHasNoGroupSeparator)
+{
+    EXPECT_EQ(data::FormatRatePercent(19), QStringLiteral("19,00 %"));
+    EXPECT_EQ(data::FormatRatePercent(0), QStringLiteral("0,00 %"));
+    EXPECT_EQ(data::FormatRatePercent(1234.5), QStringLiteral("1234,50 %"));
+}
+
 } // namespace
