@@ -173,8 +173,10 @@ void TMainFrm::showEvent(QShowEvent* event)
 
 void TMainFrm::FormShow()
 {
-    if (!MainDM)
+    if (!MainDM) {
         MainDM = new TMainDM(this);
+        BindArticleLookups();
+    }
     tmrOpenBranchOffice->start();
 }
 

@@ -14,6 +14,8 @@ namespace widgets {
 class TPageControl;
 class TRateEdit;
 class TNumericKeyboard;
+class TArticleGrid;
+class TDBLookupComboBox;
 } // namespace widgets
 
 namespace app {
@@ -43,6 +45,12 @@ public:
     QTimer* tmrOpenBranchOffice = nullptr;
     QAction* actSetGeneralVatRates = nullptr;
     QAction* actSetArticlesVatRates = nullptr;
+    QAction* actSelectArticle = nullptr;
+    QAction* actUnselectArticle = nullptr;
+    QAction* actContractAvailableArticles = nullptr;
+    QAction* actExpandAvailableArticles = nullptr;
+    QAction* actContractSelectedArticles = nullptr;
+    QAction* actExpandSelectedArticles = nullptr;
 
     // General page.
     QLabel* lblHinweis = nullptr;
@@ -51,6 +59,23 @@ public:
     std::array<widgets::TRateEdit*, 5> edtVatRate{};
     widgets::TNumericKeyboard* keybNumeric = nullptr;
     QToolButton* btnSetGeneralVatRates = nullptr;
+
+    // Articles page.
+    QGroupBox* grpVorhandeneArtikel = nullptr;
+    widgets::TArticleGrid* grdVorhandeneArtikel = nullptr;
+    QToolButton* btnContractAvailableArticles = nullptr;
+    QToolButton* btnExpandAvailableArticles = nullptr;
+    QToolButton* btnSelectArticle = nullptr;
+    QToolButton* btnUnselectArticle = nullptr;
+    QGroupBox* grpAusgewaehlteArtikel = nullptr;
+    QLabel* LabelArtikelMwstSatziH = nullptr;
+    widgets::TDBLookupComboBox* DBAuswahlArtikelMwstSatziH = nullptr;
+    QLabel* LabelArtikelMwstSatzaH = nullptr;
+    widgets::TDBLookupComboBox* DBAuswahlArtikelMwstSatzaH = nullptr;
+    widgets::TArticleGrid* grdAusgewArtikel = nullptr;
+    QToolButton* btnContractSelectedArticles = nullptr;
+    QToolButton* btnExpandSelectedArticles = nullptr;
+    QToolButton* btnSetArticleVatRates = nullptr;
 
     // Event handlers.
     void FormCreate();
@@ -69,6 +94,13 @@ public:
     // Articles page.
     void FillArticleGrids();
     bool SaveArticleChanges();
+    void actSelectArticleExecute();
+    void actUnselectArticleExecute();
+    void actSetArticlesVatRatesExecute();
+    void actContractAvailableArticlesExecute();
+    void actExpandAvailableArticlesExecute();
+    void actContractSelectedArticlesExecute();
+    void actExpandSelectedArticlesExecute();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -77,6 +109,8 @@ protected:
 private:
     void CreateGeneralPage();
     void CreateArticlesPage();
+    // Binds the lookup boxes to the data module's sources once it exists.
+    void BindArticleLookups();
     widgets::TRateEdit* FindRateEdit(int slot) const;
     void ProcessMessages();
 
