@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextEdit>
+#include <QTranslator>
 
 namespace win {
 namespace {
@@ -82,9 +84,40 @@ protected:
     }
 };
 
-MsgResult showBox(const QString& title, const QString& text, MsgKind kind, MsgButtons buttons,
-                  MsgResult defaultButton)
+// QMessageBox names its details button through the translation system; this
+// gives it German captions whatever else is installed.
+class DetailsCaptions : public QTranslator
 {
+public:
+    QString translate(const char* context, const char* source, const char* disambiguation,
+                      int n) const override
+    {
+        Q_UNUSED(disambiguation);
+        Q_UNUSED(n);
+        if (qstrcmp(context, "QMessageBox") != 0)
+            return {};
+        if (qstrcmp(source, "Show Details...") == 0)
+            return QStringLiteral("Details");
+        if (qstrcmp(source, "Hide Details...") == 0)
+            return QStringLiteral("Details ausblenden");
+        return {};
+    }
+    bool isEmpty() const override { return false; }
+};
+
+void installDetailsCaptions()
+{
+    static DetailsCaptions* captions = nullptr;
+    if (captions == nullptr && QCoreApplication::instance() != nullptr) {
+        captions = new DetailsCaptions;
+        QCoreApplication::installTranslator(captions);
+    }
+}
+
+MsgResult showBox(const QString& title, const QString& text, MsgKind kind, MsgButtons buttons,
+                  MsgResult defaultButton, const QString& details)
+{
+    installDetailsCaptions();
     // Owned by the active window so that the window manager stacks it above;
     // the guard covers that window going away while the box is open.
     QPointer<Box> box =
@@ -107,6 +140,16 @@ MsgResult showBox(const QString& title, const QString& text, MsgKind kind, MsgBu
         yes = box->addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
         no = box->addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
         box->setDefaultButton(defaultButton == MsgResult::No ? no : yes);
+    }
+
+    if (!details.isEmpty()) {
+        box->setDetailedText(QString(details).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+        // Thousands of lines stay readable: the text scrolls in a box of a fixed, wider size.
+        if (auto* edit = box->findChild<QTextEdit*>()) {
+            edit->setMinimumSize(560, 260);
+            edit->setLineWrapMode(QTextEdit::NoWrap);
+            edit->setAccessibleName(QStringLiteral("Details"));
+        }
     }
 
     box->exec();
@@ -142,13 +185,14 @@ QString MessageTitle(MsgKind kind)
     return {};
 }
 
-MsgResult MessageDlg(const QString& text, MsgKind kind, MsgButtons buttons, MsgResult defaultButton)
+MsgResult MessageDlg(const QString& text, MsgKind kind, MsgButtons buttons, MsgResult defaultButton,
+                     const QString& details)
 {
-    return MessageDlgTitled(MessageTitle(kind), text, kind, buttons, defaultButton);
+    return MessageDlgTitled(MessageTitle(kind), text, kind, buttons, defaultButton, details);
 }
 
 MsgResult MessageDlgTitled(const QString& title, const QString& text, MsgKind kind, MsgButtons buttons,
-                           MsgResult defaultButton)
+                           MsgResult defaultButton, const QString& details)
 {
     const MsgResult effective = effectiveDefault(buttons, defaultButton);
     TestHooks& h = hooks();
@@ -158,8 +202,8 @@ MsgResult MessageDlgTitled(const QString& title, const QString& text, MsgKind ki
     else if (h.answerAll)
         answer = *h.answerAll;
     else
-        answer = showBox(title, text, kind, buttons, effective);
-    h.shown.append(ShownMessage{title, text, kind, buttons, effective, answer});
+        answer = showBox(title, text, kind, buttons, effective, details);
+    h.shown.append(ShownMessage{title, text, kind, buttons, effective, answer, details});
     return answer;
 }
 

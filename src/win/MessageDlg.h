@@ -18,12 +18,15 @@ enum class MsgResult { Ok, Yes, No, Cancel };
 // The title follows the kind ("Warnung", "Fehler", "Informationen",
 // "Bestätigen"). The default button is OK where there is one; of Yes and No
 // it is Yes unless the caller names No. Texts may use "\r\n" line breaks.
+//
+// `details`, when not empty, is more that the user may read: the box keeps its
+// text and look, and gains a "Details" button that opens a scrolling text.
 MsgResult MessageDlg(const QString& text, MsgKind kind, MsgButtons buttons,
-                     MsgResult defaultButton = MsgResult::Yes);
+                     MsgResult defaultButton = MsgResult::Yes, const QString& details = {});
 
 // The same with a title of the caller's choosing instead of the kind's.
 MsgResult MessageDlgTitled(const QString& title, const QString& text, MsgKind kind, MsgButtons buttons,
-                           MsgResult defaultButton = MsgResult::Yes);
+                           MsgResult defaultButton = MsgResult::Yes, const QString& details = {});
 
 QString MessageTitle(MsgKind kind);
 
@@ -48,6 +51,7 @@ struct ShownMessage
     MsgButtons buttons;
     MsgResult defaultButton;
     MsgResult answer;
+    QString details;
 };
 const QList<ShownMessage>& shownMessages();
 void clearShownMessages();

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 
 #include <functional>
@@ -249,6 +250,38 @@ private slots:
         const QPoint offset = probe.seen.centreOffset;
         QVERIFY2(qAbs(offset.x()) <= 1 && qAbs(offset.y()) <= 1,
                  qPrintable(QStringLiteral("off centre by %1,%2").arg(offset.x()).arg(offset.y())));
+    }
+
+    void detailsOpenOnRequestAndLeaveTheBoxAsItWas()
+    {
+        QString details;
+        for (int i = 1; i <= 3000; ++i)
+            details += QStringLiteral("Artikel %1: Mwst i. H. 7,00 % → 19,00 %\r\n").arg(i);
+        QString shownDetails;
+        QStringList captionsAfterOpening;
+        BoxProbe probe([&](QMessageBox* box) {
+            QAbstractButton* more = buttonCaptioned(box, QStringLiteral("Details"));
+            QVERIFY(more);
+            QCOMPARE(box->detailedText().count(QLatin1Char('\n')), 3000);
+            QTest::mouseClick(more, Qt::LeftButton);
+            QTRY_VERIFY(box->findChild<QTextEdit*>() && box->findChild<QTextEdit*>()->isVisible());
+            shownDetails = box->findChild<QTextEdit*>()->toPlainText();
+            for (const QAbstractButton* b : box->buttons())
+                captionsAfterOpening << b->text();
+            perform(box, Action::ClickOk);
+        });
+        const QString text = QStringLiteral("Beim Speichern ist ein Fehler aufgetreten!");
+        QCOMPARE(win::MessageDlg(text, MsgKind::Warning, MsgButtons::Ok, MsgResult::Ok, details), MsgResult::Ok);
+        QCOMPARE(probe.boxesSeen, 1);
+        QCOMPARE(probe.seen.text, text);
+        QVERIFY(shownDetails.startsWith(QStringLiteral("Artikel 1: Mwst i. H. 7,00 % → 19,00 %\nArtikel 2:")));
+        QVERIFY(captionsAfterOpening.contains(QStringLiteral("Details ausblenden")));
+        QCOMPARE(win::shownMessages().last().details, details);
+
+        // Without details the box has no such button.
+        BoxProbe plain([](QMessageBox* box) { perform(box, Action::ClickOk); });
+        win::MessageDlg(text, MsgKind::Warning, MsgButtons::Ok);
+        QCOMPARE(plain.seen.captions, QStringList{QStringLiteral("OK")});
     }
 
     void queuedAnswersReplaceTheBox()
