@@ -57,7 +57,7 @@ void standardArticles(HostDb& host)
     host.addArtikel(2, QStringLiteral("Weizen"), 2, 1, 1);
     host.addArtikel(3, QStringLiteral("Schnitzel"), 1, 1, 2);
     host.addArtikel(4, QStringLiteral("Apfelschorle"), 3, 1, 2);
-    host.addArtikel(5, QStringLiteral("Brezel"), QVariant(), 3, 7); // no group; slot 7 has no rate
+    host.addArtikel(5, QStringLiteral("Brezel"), QVariant(), 3, 7); // no group; no slot 7, so no rate
 }
 
 // The top-level row of the product group (the empty name is the group of articles without one).
@@ -126,8 +126,9 @@ bool anyExpandedOrTicked(widgets::TArticleGrid* grid)
 
 QString pairOf(HostDb& host, int id)
 {
-    return host.rows(QStringLiteral("select mwstsatzih || '/' || mwstsatzah from artikel where artikelid = :id"),
-                     {{QStringLiteral("id"), id}})
+    return host
+        .rows(QStringLiteral("select mwstsatzih || '/' || mwstsatzah from artikel where artikelid = :id"),
+              {{QStringLiteral("id"), id}})
         .front()
         .front();
 }
@@ -166,8 +167,9 @@ void TestArticlesPage::emptyHostDisablesBothLists()
     QVERIFY(!frm->grdVorhandeneArtikel->isEnabled());
     QVERIFY(!frm->grdAusgewArtikel->isEnabled());
     QCOMPARE(frm->grdVorhandeneArtikel->ArticleCount(), 0);
-    for (QToolButton* b : {frm->btnContractAvailableArticles, frm->btnExpandAvailableArticles,
-                           frm->btnContractSelectedArticles, frm->btnExpandSelectedArticles, frm->btnSetArticleVatRates})
+    for (QToolButton* b :
+         {frm->btnContractAvailableArticles, frm->btnExpandAvailableArticles,
+          frm->btnContractSelectedArticles, frm->btnExpandSelectedArticles, frm->btnSetArticleVatRates})
         QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
     QVERIFY(frm->btnSelectArticle->isEnabled());
     QVERIFY(frm->btnUnselectArticle->isEnabled());
@@ -200,8 +202,10 @@ void TestArticlesPage::entersWithEverythingAvailableAndGrouped()
     QCOMPARE(frm->grdVorhandeneArtikel->GroupCount(), 4);
     QVERIFY(!anyExpandedOrTicked(frm->grdVorhandeneArtikel));
     QCOMPARE(listed(frm->grdVorhandeneArtikel),
-             (QStringList{QStringLiteral(": Brezel|0,00 %|0,00 %"), QStringLiteral("alkoholfrei: Apfelschorle|7,00 %|0,00 %"),
-                          QStringLiteral("Getränke: Pils 0,5|7,00 %|7,00 %"), QStringLiteral("Getränke: Weizen|7,00 %|7,00 %"),
+             (QStringList{QStringLiteral(": Brezel|10,70 %|0,00 %"),
+                          QStringLiteral("alkoholfrei: Apfelschorle|7,00 %|0,00 %"),
+                          QStringLiteral("Getränke: Pils 0,5|7,00 %|7,00 %"),
+                          QStringLiteral("Getränke: Weizen|7,00 %|7,00 %"),
                           QStringLiteral("Speisen: Schnitzel|7,00 %|0,00 %")}));
 }
 
@@ -237,7 +241,8 @@ void TestArticlesPage::arrowWithNothingTickedRebuildsAndContracts()
     QVERIFY(h);
     app::TMainFrm* frm = h->window();
     QTest::mouseClick(frm->btnExpandAvailableArticles, Qt::LeftButton);
-    QVERIFY(frm->grdVorhandeneArtikel->isExpanded(groupRow(frm->grdVorhandeneArtikel, QStringLiteral("Speisen"))));
+    QVERIFY(frm->grdVorhandeneArtikel->isExpanded(
+        groupRow(frm->grdVorhandeneArtikel, QStringLiteral("Speisen"))));
     QTest::mouseClick(frm->btnSelectArticle, Qt::LeftButton);
     QVERIFY(!anyExpandedOrTicked(frm->grdVorhandeneArtikel));
     QCOMPARE(frm->grdVorhandeneArtikel->ArticleCount(), 5);
@@ -252,7 +257,8 @@ void TestArticlesPage::savingAsksAndWritesTheSelection()
     tick(groupRow(frm->grdVorhandeneArtikel, QStringLiteral("Getränke")));
     QTest::mouseClick(frm->btnSelectArticle, Qt::LeftButton);
     // In-house 19 % (slot 0); out-of-house stays at slot 2.
-    frm->DBAuswahlArtikelMwstSatziH->setCurrentIndex(frm->DBAuswahlArtikelMwstSatziH->findText(QStringLiteral("19,00 %")));
+    frm->DBAuswahlArtikelMwstSatziH->setCurrentIndex(
+        frm->DBAuswahlArtikelMwstSatziH->findText(QStringLiteral("19,00 %")));
     emit frm->DBAuswahlArtikelMwstSatziH->activated(frm->DBAuswahlArtikelMwstSatziH->currentIndex());
 
     win::setNextAnswer(MsgResult::No);
@@ -281,7 +287,8 @@ void TestArticlesPage::leavingWithSelectionAndNoForgetsEverything()
     app::TMainFrm* frm = h->window();
     tick(groupRow(frm->grdVorhandeneArtikel, QStringLiteral("Speisen")));
     QTest::mouseClick(frm->btnSelectArticle, Qt::LeftButton);
-    emit frm->DBAuswahlArtikelMwstSatzaH->activated(frm->DBAuswahlArtikelMwstSatzaH->findText(QStringLiteral("5,50 %")));
+    emit frm->DBAuswahlArtikelMwstSatzaH->activated(
+        frm->DBAuswahlArtikelMwstSatzaH->findText(QStringLiteral("5,50 %")));
     QCOMPARE(frm->DBAuswahlArtikelMwstSatzaH->currentText(), QStringLiteral("5,50 %"));
 
     win::setNextAnswer(MsgResult::No);
@@ -302,7 +309,8 @@ void TestArticlesPage::leavingWithSelectionAndNoForgetsEverything()
     win::setNextAnswer(MsgResult::No);
     QTest::mouseClick(frm->btnClose, Qt::LeftButton);
     QVERIFY(frm->isVisible());
-    QCOMPARE(win::shownMessages().last().text, QStringLiteral("Es liegen Änderungen vor.\r\nSollen diese verworfen werden?"));
+    QCOMPARE(win::shownMessages().last().text,
+             QStringLiteral("Es liegen Änderungen vor.\r\nSollen diese verworfen werden?"));
 }
 
 void TestArticlesPage::articleLockedByAnotherTillStaysSelected()
@@ -366,7 +374,8 @@ void TestArticlesPage::longSaveShowsItsProgress()
     widgets::TSaveProgress::ShowAfterMs = before;
 
     QVERIFY(!seen.isEmpty());
-    QVERIFY2(seen.first().startsWith(QStringLiteral("Artikel werden gespeichert\n")), qPrintable(seen.first()));
+    QVERIFY2(seen.first().startsWith(QStringLiteral("Artikel werden gespeichert\n")),
+             qPrintable(seen.first()));
     QVERIFY2(seen.last().endsWith(QStringLiteral(" von 40")), qPrintable(seen.last()));
     QVERIFY(!frm->findChild<widgets::TSaveProgress*>());
     QCOMPARE(h->host().protocolCount(), 40);

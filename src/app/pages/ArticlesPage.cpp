@@ -31,7 +31,8 @@ QToolButton* SpeedButton(QWidget* parent, const QString& name, QAction* action, 
     auto* button = new QToolButton(parent);
     button->setObjectName(name);
     button->setDefaultAction(action);
-    button->setToolButtonStyle(action->text().isEmpty() ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextBesideIcon);
+    button->setToolButtonStyle(action->text().isEmpty() ? Qt::ToolButtonIconOnly
+                                                        : Qt::ToolButtonTextBesideIcon);
     button->setIconSize(QSize(32, 32));
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
@@ -57,20 +58,26 @@ void TMainFrm::CreateArticlesPage()
         auto* a = new QAction(caption, this);
         a->setObjectName(QString::fromLatin1(name));
         a->setIcon(widgets::LoadIcon(icon));
-        connect(a, &QAction::triggered, this, [this, handler] { win::Guarded([this, handler] { (this->*handler)(); }); });
+        connect(a, &QAction::triggered, this,
+                [this, handler] { win::Guarded([this, handler] { (this->*handler)(); }); });
         return a;
     };
-    actSelectArticle = action("actSelectArticle", {}, QStringLiteral("arrow_right"), &TMainFrm::actSelectArticleExecute);
+    actSelectArticle =
+        action("actSelectArticle", {}, QStringLiteral("arrow_right"), &TMainFrm::actSelectArticleExecute);
     actUnselectArticle =
         action("actUnselectArticle", {}, QStringLiteral("arrow_left"), &TMainFrm::actUnselectArticleExecute);
-    actContractAvailableArticles = action("actContractAvailableArticles", ContractCaption, QStringLiteral("docs_minus"),
-                                          &TMainFrm::actContractAvailableArticlesExecute);
-    actExpandAvailableArticles = action("actExpandAvailableArticles", ExpandCaption, QStringLiteral("docs_plus"),
-                                        &TMainFrm::actExpandAvailableArticlesExecute);
-    actContractSelectedArticles = action("actContractSelectedArticles", ContractCaption, QStringLiteral("docs_minus"),
-                                         &TMainFrm::actContractSelectedArticlesExecute);
-    actExpandSelectedArticles = action("actExpandSelectedArticles", ExpandCaption, QStringLiteral("docs_plus"),
-                                       &TMainFrm::actExpandSelectedArticlesExecute);
+    actContractAvailableArticles =
+        action("actContractAvailableArticles", ContractCaption, QStringLiteral("docs_minus"),
+               &TMainFrm::actContractAvailableArticlesExecute);
+    actExpandAvailableArticles =
+        action("actExpandAvailableArticles", ExpandCaption, QStringLiteral("docs_plus"),
+               &TMainFrm::actExpandAvailableArticlesExecute);
+    actContractSelectedArticles =
+        action("actContractSelectedArticles", ContractCaption, QStringLiteral("docs_minus"),
+               &TMainFrm::actContractSelectedArticlesExecute);
+    actExpandSelectedArticles =
+        action("actExpandSelectedArticles", ExpandCaption, QStringLiteral("docs_plus"),
+               &TMainFrm::actExpandSelectedArticlesExecute);
     connect(actSetArticlesVatRates, &QAction::triggered, this,
             [this] { win::Guarded([this] { actSetArticlesVatRatesExecute(); }); });
     for (QAction* a : {actContractAvailableArticles, actExpandAvailableArticles, actContractSelectedArticles,
@@ -81,17 +88,18 @@ void TMainFrm::CreateArticlesPage()
     grpVorhandeneArtikel->setObjectName(QStringLiteral("grpVorhandeneArtikel"));
     grpVorhandeneArtikel->setGeometry(10, 5, 523, 576);
     grpVorhandeneArtikel->setAccessibleName(grpVorhandeneArtikel->title());
-    grdVorhandeneArtikel = new widgets::TArticleGrid(widgets::TArticleGrid::Layout::WithRates, grpVorhandeneArtikel);
+    grdVorhandeneArtikel =
+        new widgets::TArticleGrid(widgets::TArticleGrid::Layout::WithRates, grpVorhandeneArtikel);
     grdVorhandeneArtikel->setObjectName(QStringLiteral("grdVorhandeneArtikel"));
     grdVorhandeneArtikel->setGeometry(10, 25, 501, 486);
     grdVorhandeneArtikel->setAccessibleName(grpVorhandeneArtikel->title());
     grdVorhandeneArtikel->setEnabled(false);
     btnContractAvailableArticles =
-        SpeedButton(grpVorhandeneArtikel, QStringLiteral("btnContractAvailableArticles"), actContractAvailableArticles,
-                    QRect(10, 525, 110, 41), SpokenCaption(ContractCaption));
+        SpeedButton(grpVorhandeneArtikel, QStringLiteral("btnContractAvailableArticles"),
+                    actContractAvailableArticles, QRect(10, 525, 110, 41), SpokenCaption(ContractCaption));
     btnExpandAvailableArticles =
-        SpeedButton(grpVorhandeneArtikel, QStringLiteral("btnExpandAvailableArticles"), actExpandAvailableArticles,
-                    QRect(130, 525, 110, 41), SpokenCaption(ExpandCaption));
+        SpeedButton(grpVorhandeneArtikel, QStringLiteral("btnExpandAvailableArticles"),
+                    actExpandAvailableArticles, QRect(130, 525, 110, 41), SpokenCaption(ExpandCaption));
 
     btnSelectArticle = SpeedButton(tsArticles, QStringLiteral("btnSelectArticle"), actSelectArticle,
                                    QRect(549, 165, 41, 41), QStringLiteral("Auswählen"));
@@ -118,22 +126,24 @@ void TMainFrm::CreateArticlesPage()
     };
     std::tie(LabelArtikelMwstSatziH, DBAuswahlArtikelMwstSatziH) =
         lookup("LabelArtikelMwstSatziH", QStringLiteral("im Haus:"), 0, 71, "DBAuswahlArtikelMwstSatziH", 77);
-    std::tie(LabelArtikelMwstSatzaH, DBAuswahlArtikelMwstSatzaH) =
-        lookup("LabelArtikelMwstSatzaH", QStringLiteral("außer Haus:"), 174, 90, "DBAuswahlArtikelMwstSatzaH", 270);
+    std::tie(LabelArtikelMwstSatzaH, DBAuswahlArtikelMwstSatzaH) = lookup(
+        "LabelArtikelMwstSatzaH", QStringLiteral("außer Haus:"), 174, 90, "DBAuswahlArtikelMwstSatzaH", 270);
 
-    grdAusgewArtikel = new widgets::TArticleGrid(widgets::TArticleGrid::Layout::NameOnly, grpAusgewaehlteArtikel);
+    grdAusgewArtikel =
+        new widgets::TArticleGrid(widgets::TArticleGrid::Layout::NameOnly, grpAusgewaehlteArtikel);
     grdAusgewArtikel->setObjectName(QStringLiteral("grdAusgewArtikel"));
     grdAusgewArtikel->setGeometry(10, 65, 351, 446);
     grdAusgewArtikel->setAccessibleName(grpAusgewaehlteArtikel->title());
     grdAusgewArtikel->setEnabled(false);
     btnContractSelectedArticles =
-        SpeedButton(grpAusgewaehlteArtikel, QStringLiteral("btnContractSelectedArticles"), actContractSelectedArticles,
-                    QRect(10, 525, 110, 41), SpokenCaption(ContractCaption));
+        SpeedButton(grpAusgewaehlteArtikel, QStringLiteral("btnContractSelectedArticles"),
+                    actContractSelectedArticles, QRect(10, 525, 110, 41), SpokenCaption(ContractCaption));
     btnExpandSelectedArticles =
-        SpeedButton(grpAusgewaehlteArtikel, QStringLiteral("btnExpandSelectedArticles"), actExpandSelectedArticles,
-                    QRect(130, 525, 110, 41), SpokenCaption(ExpandCaption));
-    btnSetArticleVatRates = SpeedButton(grpAusgewaehlteArtikel, QStringLiteral("btnSetArticleVatRates"),
-                                        actSetArticlesVatRates, QRect(248, 525, 110, 41), QStringLiteral("Ändern"));
+        SpeedButton(grpAusgewaehlteArtikel, QStringLiteral("btnExpandSelectedArticles"),
+                    actExpandSelectedArticles, QRect(130, 525, 110, 41), SpokenCaption(ExpandCaption));
+    btnSetArticleVatRates =
+        SpeedButton(grpAusgewaehlteArtikel, QStringLiteral("btnSetArticleVatRates"), actSetArticlesVatRates,
+                    QRect(248, 525, 110, 41), QStringLiteral("Ändern"));
 
     QWidget::setTabOrder(grdVorhandeneArtikel, DBAuswahlArtikelMwstSatziH);
     QWidget::setTabOrder(DBAuswahlArtikelMwstSatziH, DBAuswahlArtikelMwstSatzaH);
@@ -250,8 +260,9 @@ void TMainFrm::actExpandSelectedArticlesExecute()
 
 bool TMainFrm::SaveArticleChanges()
 {
-    if (win::MessageDlg(QStringLiteral("Sollen die Änderungen gespeichert werden?"), win::MsgKind::Confirmation,
-                        win::MsgButtons::YesNo, win::MsgResult::Yes) != win::MsgResult::Yes)
+    if (win::MessageDlg(QStringLiteral("Sollen die Änderungen gespeichert werden?"),
+                        win::MsgKind::Confirmation, win::MsgButtons::YesNo,
+                        win::MsgResult::Yes) != win::MsgResult::Yes)
         return true;
 
     bool saved = false;
