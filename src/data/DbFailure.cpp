@@ -17,6 +17,19 @@ TDbFailure TDbFailure::From(const std::exception& error)
     return f;
 }
 
+QString TDbFailure::Explanation() const
+{
+    if (connectionLost)
+        return QStringLiteral("Die Verbindung zur Datenbank ist unterbrochen. Bitte beenden Sie das Programm "
+                              "und starten Sie es neu. (%1)")
+            .arg(message);
+    if (lockConflict)
+        return QStringLiteral("Ein anderes Programm oder eine andere Kasse ändert gerade dieselben Daten. Bitte "
+                              "versuchen Sie es erneut, wenn dort die Änderung abgeschlossen ist. (%1)")
+            .arg(message);
+    return message;
+}
+
 TDbFailure TDbFailure::FromText(const QString& message)
 {
     TDbFailure f;

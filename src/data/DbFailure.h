@@ -17,6 +17,9 @@ struct TDbFailure
     bool connectionLost = false;
 
     static TDbFailure From(const std::exception& error);
+    // What a technician reads: a lock conflict and a lost connection in German words, with
+    // the client's own words after them; any other error in the client's words.
+    QString Explanation() const;
     static TDbFailure FromText(const QString& message);
 };
 

@@ -6,6 +6,7 @@
 #include "fb/FbStatement.h"
 #include "fb/FbTransaction.h"
 #include "vat/ArticlesTable.h"
+#include "vat/ChangePreview.h"
 #include "vat/KassenbuchkontenTable.h"
 #include "vat/VatRateSources.h"
 #include "vat/VatTypes.h"
@@ -105,6 +106,11 @@ public:
     // article with its protocol entry in one transaction. False when any of them was not
     // written; those stay selected after the reload and are listed in ArticleFailures().
     bool SaveArticleVatRates();
+
+    // What a save would write, read from the data module's state alone: nothing is written
+    // and no transaction is started.
+    std::vector<TSlotChangePreview> PreviewGeneralChanges(const TVatRateSlots& newRates) const;
+    std::vector<TArticleChangePreview> PreviewArticleChanges() const;
 
     // An article that the last article save did not write, and why.
     struct TArticleFailure

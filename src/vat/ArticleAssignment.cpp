@@ -1,6 +1,7 @@
 #include "data/MainData.h"
 #include "data/TransactionSteps.h"
 #include "fb/FbError.h"
+#include "vat/ChangePreview.h"
 #include "vat/ProtocolText.h"
 
 #include <QHash>
@@ -8,15 +9,6 @@
 namespace data {
 
 namespace {
-
-// The rate of a slot as the protocol prints it: the current slots by number; a slot that
-// does not exist, or a number outside the five, prints as 0.
-double SlotRate(const TVatRateSlots& rates, int slot)
-{
-    if (slot < 0 || slot >= static_cast<int>(rates.size()) || !rates[static_cast<std::size_t>(slot)].Exists)
-        return 0;
-    return rates[static_cast<std::size_t>(slot)].Rate;
-}
 
 bool NeedsChange(const TArticleRow& row, std::int32_t imhaus, std::int32_t ausserhaus)
 {
@@ -126,10 +118,10 @@ bool TMainDM::SaveArticleVatRates()
         change.artikelbezeichnung = row.artikelbezeichnung;
         change.inHouseChanges = row.idmwstsatzih != imhaus;
         change.outOfHouseChanges = row.idmwstsatzah != ausserhaus;
-        change.oldRateInHouse = SlotRate(VatRates, row.idmwstsatzih);
-        change.newRateInHouse = SlotRate(VatRates, imhaus);
-        change.oldRateOutOfHouse = SlotRate(VatRates, row.idmwstsatzah);
-        change.newRateOutOfHouse = SlotRate(VatRates, ausserhaus);
+        change.oldRateInHouse = SlotRateOf(VatRates, row.idmwstsatzih);
+        change.newRateInHouse = SlotRateOf(VatRates, imhaus);
+        change.oldRateOutOfHouse = SlotRateOf(VatRates, row.idmwstsatzah);
+        change.newRateOutOfHouse = SlotRateOf(VatRates, ausserhaus);
         const QString text = ArticleChangeText(change);
 
         TDbFailure failure;

@@ -18,6 +18,7 @@ public:
         QString kontobezeichnung;
         std::int16_t mwstsatznr = 0;
         double steuersatz = 0; // the account's rate when the mapping was read
+        std::int32_t kontonr = 0;
     };
 
     void Open() { m_open = true; }

@@ -1,6 +1,7 @@
 #include "data/MainData.h"
 #include "data/TransactionSteps.h"
 #include "fb/FbError.h"
+#include "vat/ChangePreview.h"
 #include "vat/ProtocolText.h"
 
 #include <cmath>
@@ -12,12 +13,6 @@ namespace {
 QString SlotKey(int slot)
 {
     return QStringLiteral("MwstSatz%1").arg(slot);
-}
-
-// A rate as the user sees it: in hundredths of a percent.
-long long VisibleRate(float rate)
-{
-    return std::llround(static_cast<double>(rate) * 100.0);
 }
 
 } // namespace
@@ -46,9 +41,10 @@ TVatRateSlots TMainDM::LoadVatRates()
         const fb::FbField name = dseKassenbuchkonten.FieldByName(QStringLiteral("Kontobezeichnung"));
         const fb::FbField slot = dseKassenbuchkonten.FieldByName(QStringLiteral("MwstSatzNr"));
         const fb::FbField rate = dseKassenbuchkonten.FieldByName(QStringLiteral("Steuersatz"));
+        const fb::FbField number = dseKassenbuchkonten.FieldByName(QStringLiteral("KontoNr"));
         for (dseKassenbuchkonten.First(); !dseKassenbuchkonten.Eof(); dseKassenbuchkonten.Next())
             vdseKassenbuchkonten.Append(
-                {name.AsString(), static_cast<std::int16_t>(slot.AsInteger()), rate.AsFloat()});
+                {name.AsString(), static_cast<std::int16_t>(slot.AsInteger()), rate.AsFloat(), number.AsInteger()});
     });
     return VatRates;
 }
@@ -68,7 +64,7 @@ bool TMainDM::SaveGeneralVatRates(const TVatRateSlots& newRates)
                 if (!std::isfinite(slot.Rate))
                     throw fb::FbError(QStringLiteral("Ungültiger Mwst Satz %1.").arg(n));
                 // A change the user can see is a change; one below the shown precision is not.
-                if (VisibleRate(slot.Rate) == VisibleRate(VatRates[n].Rate))
+                if (!SlotChangeIsVisible(slot.Rate, VatRates[n].Rate))
                     continue;
 
                 const fb::Currency newRate = fb::Currency::fromDouble(slot.Rate);
