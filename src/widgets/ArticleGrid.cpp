@@ -146,6 +146,17 @@ int TArticleGrid::lastColumnRight() const
     return header()->sectionViewportPosition(last) + header()->sectionSize(last);
 }
 
+void TArticleGrid::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                               const QList<int>& roles)
+{
+    // Ticking a contracted group changes only rows that are not shown, and the tree view
+    // would look for each of them among the shown rows one by one.
+    const QModelIndex parent = topLeft.parent();
+    if (parent.isValid() && !isExpanded(parent))
+        return;
+    QTreeView::dataChanged(topLeft, bottomRight, roles);
+}
+
 void TArticleGrid::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                            const QModelIndex& index) const
 {

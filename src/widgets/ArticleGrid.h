@@ -48,7 +48,7 @@ public:
     int GroupCount() const;
     int ArticleCount() const;
 
-    Layout layout() const { return layout_; }
+    Layout ColumnLayout() const { return layout_; }
     bool IsGroupRow(const QModelIndex& index) const;
     // Where the check box of the row of `index` lies, in viewport coordinates; empty when
     // the row is not laid out (inside a contracted group).
@@ -57,6 +57,8 @@ public:
     QRect GroupButtonRect(const QModelIndex& index) const;
 
 protected:
+    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                     const QList<int>& roles = QList<int>()) override;
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                  const QModelIndex& index) const override;
     void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override;

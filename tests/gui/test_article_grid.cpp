@@ -4,6 +4,7 @@
 #include "AppHarness.h"
 #include "widgets/ArticleGrid.h"
 
+#include <QAbstractItemModelTester>
 #include <QAccessible>
 #include <QApplication>
 #include <QHeaderView>
@@ -126,6 +127,7 @@ void TestArticleGrid::fillGroupsAndOrders()
     const int articles = static_cast<int>(rows.size());
 
     TArticleGrid grid(TArticleGrid::Layout::WithRates);
+    QAbstractItemModelTester tester(grid.model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     grid.Fill(Menu()); // a second fill replaces the first
     grid.Fill(std::move(rows));
 
@@ -188,6 +190,7 @@ void TestArticleGrid::groupBoxFollowsItsArticles()
     TArticleGrid grid(TArticleGrid::Layout::WithRates);
     grid.Fill(Menu());
     QAbstractItemModel* model = grid.model();
+    QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     const QModelIndex drinks = model->index(1, 1);
     const QModelIndex beer = model->index(1, 1, model->index(1, 0));
 
