@@ -124,6 +124,8 @@ TMainFrm::TMainFrm(QWidget* parent) : QWidget(parent)
     btnClose->setIconSize(QSize(32, 32));
     btnClose->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     btnClose->setAutoRaise(true);
+    // A flat button, as on a touch till: the focus stays in the edit being typed into.
+    btnClose->setFocusPolicy(Qt::NoFocus);
     btnClose->setGeometry(896, 643, 110, 41);
     connect(btnClose, &QToolButton::clicked, this, [this] { win::Guarded([this] { btnCloseClick(); }); });
 
@@ -141,6 +143,12 @@ TMainFrm::TMainFrm(QWidget* parent) : QWidget(parent)
 
 TMainFrm::~TMainFrm()
 {
+    // QWidget's destructor still hides the window and takes the focus from the control
+    // that has it; a rate edit then reformats and signals a change. By then this object
+    // is a plain QWidget, so nothing may reach the handlers of this window any more.
+    for (QObject* child : findChildren<QObject*>())
+        QObject::disconnect(child, nullptr, this, nullptr);
+    pgcVatRates->OnCanChange = nullptr;
     if (MainFrm == this)
         MainFrm = nullptr;
     // A window destroyed without being closed still frees its data module.

@@ -2,6 +2,9 @@
 
 #include "win/ProfileFile.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace data {
 
 TFiliale DefaultFiliale(const QString& programFolder, QChar separator)
@@ -54,7 +57,19 @@ QString RewriteServer(const QString& server)
 
 QString ConfigurationFileName(const QString& programFolder)
 {
-    return programFolder + QStringLiteral("Kovantel.ini");
+    const QString name = QStringLiteral("Kovantel.ini");
+    const QString exact = programFolder + name;
+    if (QFileInfo(exact).isFile())
+        return exact;
+    // A program folder copied from a Windows till brings the name in whatever case it had
+    // there ("KOVANTEL.INI"), and Windows would find it. Several spellings side by side
+    // cannot come from Windows; the first in name order is taken, so the choice is stable.
+    const QDir folder(programFolder.isEmpty() ? QStringLiteral(".") : programFolder);
+    const QStringList candidates = folder.entryList(QDir::Files, QDir::Name);
+    for (const QString& candidate : candidates)
+        if (candidate.compare(name, Qt::CaseInsensitive) == 0)
+            return programFolder + candidate;
+    return QString();
 }
 
 QString ReadBranchOfficeEntry(const QString& iniFile)

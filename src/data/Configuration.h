@@ -27,9 +27,13 @@ void ParseFiliale(const QString& entry, TFiliale& filiale, QChar separator);
 // The server part of the second connection attempt.
 QString RewriteServer(const QString& server);
 
-// The configuration file of the host installation and what the tool reads from it.
+// The configuration file of the host installation in `programFolder` (which ends in a
+// separator), found as Windows finds it: the name "Kovantel.ini" in any letter case, the
+// exact spelling first. Empty when the folder holds no such file (directories do not
+// count).
 QString ConfigurationFileName(const QString& programFolder);
-// Reads the branch-office entry named by [Allgemein] Datenbank (default "Kovantel").
+// Reads from that file the branch-office entry named by [Allgemein] Datenbank (default
+// "Kovantel").
 QString ReadBranchOfficeEntry(const QString& iniFile);
 
 } // namespace data

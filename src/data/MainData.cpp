@@ -104,7 +104,7 @@ void TMainDM::CloseDatabase()
 bool TMainDM::ConnectBranchOffice()
 {
     const QString iniFile = ConfigurationFileName(m_process.ProgramFolder);
-    if (!QFileInfo(iniFile).isFile())
+    if (iniFile.isEmpty())
         return false;
     const QString entry = ReadBranchOfficeEntry(iniFile);
 

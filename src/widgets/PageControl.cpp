@@ -11,6 +11,7 @@ namespace widgets {
 TPageControl::TPageControl(QWidget* parent) : QTabWidget(parent)
 {
     setTabBar(new TPageTabBar(this));
+    setFocusPolicy(Qt::NoFocus);
 }
 
 bool TPageControl::requestPage(int page)
@@ -51,6 +52,7 @@ TPageTabBar::TPageTabBar(TPageControl* owner) : QTabBar(owner), m_owner(owner)
     setDrawBase(false);
     setExpanding(false);
     setUsesScrollButtons(false);
+    setFocusPolicy(Qt::NoFocus);
 }
 
 void TPageTabBar::mousePressEvent(QMouseEvent* event)
@@ -78,30 +80,10 @@ void TPageTabBar::mouseMoveEvent(QMouseEvent* event)
 
 void TPageTabBar::keyPressEvent(QKeyEvent* event)
 {
-    const int n = count();
-    int target = -1;
-    switch (event->key()) {
-    case Qt::Key_Left:
-    case Qt::Key_Up:
-        target = currentIndex() - 1;
-        break;
-    case Qt::Key_Right:
-    case Qt::Key_Down:
-        target = currentIndex() + 1;
-        break;
-    case Qt::Key_Home:
-        target = 0;
-        break;
-    case Qt::Key_End:
-        target = n - 1;
-        break;
-    default:
-        QTabBar::keyPressEvent(event);
-        return;
-    }
-    if (target >= 0 && target < n)
-        m_owner->requestPage(target);
-    event->accept();
+    // QTabBar would switch on the arrow keys without asking. The bar takes no focus, so
+    // keys reach it only if code gives it the focus; they go on to the page control,
+    // which knows Ctrl+Tab.
+    event->ignore();
 }
 
 void TPageTabBar::wheelEvent(QWheelEvent* event)

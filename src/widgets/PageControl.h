@@ -8,8 +8,12 @@
 namespace widgets {
 
 // A page control that asks before the user changes the page. Every way the user can ask
-// for another page (a click or tap on a tab, the arrow keys on the tabs, Ctrl+Tab) goes
-// through OnCanChange; changing the page from code does not ask.
+// for another page (a click or tap on a tab, Ctrl+Tab and Ctrl+PageUp/PageDown from
+// within a page) goes through OnCanChange; changing the page from code does not ask.
+//
+// Neither the control nor its tab bar takes the keyboard focus: Tab stays among the
+// page's own controls, the on-screen keypad always types into an edit, and no arrow key
+// can leave a page (and ask its save question) behind the user's back.
 class TPageControl : public QTabWidget
 {
     Q_OBJECT

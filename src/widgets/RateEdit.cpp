@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMouseEvent>
+#include <QValidator>
 
 #include <algorithm>
 #include <cmath>
@@ -12,6 +13,10 @@ namespace widgets {
 namespace {
 
 const QString kSuffix = QStringLiteral(" %");
+
+// Rates are shown, saved and recorded in hundredths; a third decimal would be
+// kept by the database while the screen and the protocol show it rounded.
+constexpr qsizetype kDecimals = 2;
 
 // Group separators would make "1.234,50" out of a large value, which the
 // keystroke filter could then no longer extend.
@@ -27,7 +32,7 @@ QString format(double value)
     // Anything that rounds to zero shows as "0,00", never as "-0,00".
     if (!std::isfinite(value) || std::abs(value) < 0.005)
         value = 0.0;
-    return displayLocale().toString(value, 'f', 2) + kSuffix;
+    return displayLocale().toString(value, 'f', int(kDecimals)) + kSuffix;
 }
 
 // Where the number ends and the " %" begins. Any run of blanks and percent
@@ -74,6 +79,40 @@ bool isPartialNumber(const QString& canonicalNumber)
     return true;
 }
 
+// What the user may type or paste: a partial number with at most two decimals.
+bool isEntry(const QString& canonicalNumber)
+{
+    if (!isPartialNumber(canonicalNumber))
+        return false;
+    const qsizetype separator = canonicalNumber.indexOf(u'.');
+    return separator < 0 || canonicalNumber.size() - separator - 1 <= kDecimals;
+}
+
+// Whatever the text holds (setText from code is not filtered), the value is
+// the one the edit shows once formatted. The same conversion as format() does
+// the rounding, so Value() and the text can never disagree.
+double roundToShown(double value)
+{
+    if (!std::isfinite(value))
+        return value;
+    const double rounded = QString::number(value, 'f', int(kDecimals)).toDouble();
+    return rounded == 0.0 ? 0.0 : rounded; // no -0
+}
+
+// Judges every change QLineEdit makes on its own: pasting (shortcut, context
+// menu, middle button), undo and input methods bypass keyPressEvent.
+class EntryValidator : public QValidator
+{
+public:
+    using QValidator::QValidator;
+
+    State validate(QString& input, int& /*pos*/) const override
+    {
+        const QString number = input.left(numberEnd(input)).trimmed();
+        return isEntry(canonical(number)) ? Acceptable : Invalid;
+    }
+};
+
 double parse(const QString& text)
 {
     const QString number = text.left(numberEnd(text)).trimmed();
@@ -107,13 +146,14 @@ TRateEdit::TRateEdit(QWidget* parent) : QLineEdit(parent)
     setInputMethodHints(Qt::ImhFormattedNumbersOnly);
     // Dropped text would bypass the keystroke filter.
     setAcceptDrops(false);
+    setValidator(new EntryValidator(this));
     connect(this, &QLineEdit::textChanged, this, &TRateEdit::changed);
     setText(format(0.0));
 }
 
 double TRateEdit::Value() const
 {
-    return parse(text());
+    return roundToShown(parse(text()));
 }
 
 void TRateEdit::setValue(double value)
@@ -166,7 +206,7 @@ void TRateEdit::keyPressEvent(QKeyEvent* event)
 
 // Puts `typed` where the user means it: over the selection or at the cursor,
 // but never inside or after the " %". Refuses anything that would not leave a
-// (partial) number.
+// (partial) number of at most two decimals.
 bool TRateEdit::insertTyped(const QString& typed)
 {
     const QString current = text();
@@ -182,7 +222,7 @@ bool TRateEdit::insertTyped(const QString& typed)
 
     QString candidate = current.left(end);
     candidate.replace(from, to - from, typed);
-    if (!isPartialNumber(canonical(candidate)))
+    if (!isEntry(canonical(candidate)))
         return false;
 
     if (from == to) {

@@ -5,8 +5,9 @@
 namespace widgets {
 
 // Edit for a percentage such as a VAT rate. Shows "19,00 %" (decimal separator
-// of the default QLocale) and only lets digits, one decimal separator and a
-// leading sign be typed. No range is enforced: callers decide what is valid.
+// of the default QLocale) and only lets digits, one decimal separator with at
+// most two decimals after it and a leading sign be typed or pasted. No range is
+// enforced: callers decide what is valid.
 //
 // While the edit has the focus the " %" stays visible; focusing it selects the
 // number only, so the first key from the keyboard or the touch keypad replaces
@@ -20,7 +21,9 @@ class TRateEdit : public QLineEdit
 public:
     explicit TRateEdit(QWidget* parent = nullptr);
 
-    // The number in the text; empty or unreadable text reads as 0.
+    // The number in the text, rounded to the two decimals the edit shows, so
+    // that it is the value the user sees whatever put the text there; empty or
+    // unreadable text reads as 0.
     double Value() const;
     void setValue(double value);
 

@@ -11,6 +11,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QGroupBox>
 #include <QLabel>
 #include <QTabBar>
@@ -86,6 +87,10 @@ private slots:
     void failedSaveKeepsValuesAndPage();
     void missingSlotAndEmptiedEdit();
     void reenteringPageReloadsStoredValues();
+    void savedRateIsTheShownRate_data();
+    void savedRateIsTheShownRate();
+    void tabWalksRoundTheRateEditsOnly();
+    void destroyingWindowWithFocusedEditRunsNoHandler();
 };
 
 void TestGeneralPage::layoutAndKeypad()
@@ -280,6 +285,131 @@ void TestGeneralPage::reenteringPageReloadsStoredValues()
     QCOMPARE(frm->edtVatRate[2]->text(), QStringLiteral("3,50 %"));
     QVERIFY(!frm->actSetGeneralVatRates->isEnabled());
     QCOMPARE(storedRate(h->host(), 0), QStringLiteral("19"));
+}
+
+void TestGeneralPage::savedRateIsTheShownRate_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<bool>("tabFirst");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("shown");
+
+    // A third decimal cannot be entered, so "7,125" from the user is 7,12.
+    QTest::newRow("typed, mouse on Ändern") << "keys" << false << "7.12"
+                                            << "7,12";
+    QTest::newRow("typed, Tab first") << "keys" << true << "7.12"
+                                      << "7,12";
+    QTest::newRow("keypad, mouse on Ändern") << "keypad" << false << "7.12"
+                                             << "7,12";
+    QTest::newRow("pasted, mouse on Ändern") << "paste" << false << "7.12"
+                                             << "7,12";
+    // Text set from code is not filtered; what it shows is what is saved.
+    QTest::newRow("set from code, mouse on Ändern") << "code" << false << "7.13"
+                                                    << "7,13";
+    QTest::newRow("set from code, Tab first") << "code" << true << "7.13"
+                                              << "7,13";
+}
+
+void TestGeneralPage::savedRateIsTheShownRate()
+{
+    QFETCH(QString, entry);
+    QFETCH(bool, tabFirst);
+    QFETCH(QString, stored);
+    QFETCH(QString, shown);
+
+    auto h = openReady();
+    QVERIFY(h);
+    app::TMainFrm* frm = h->window();
+    widgets::TRateEdit* edit = frm->edtVatRate[1];
+    QTest::mouseClick(edit, Qt::LeftButton);
+    QTRY_VERIFY(edit->hasFocus());
+    if (entry == QLatin1String("keys")) {
+        QTest::keyClicks(edit, QStringLiteral("7,125"));
+    } else if (entry == QLatin1String("keypad")) {
+        for (const char* key : {"key7", "keyDecimal", "key1", "key2", "key5"})
+            pressKey(frm, QLatin1String(key));
+    } else if (entry == QLatin1String("paste")) {
+        QGuiApplication::clipboard()->setText(QStringLiteral("7,125"));
+        QTest::keySequence(edit, QKeySequence::Paste);
+        QCOMPARE(edit->text(), QStringLiteral("7,00 %"));
+        QVERIFY(!frm->actSetGeneralVatRates->isEnabled());
+        QGuiApplication::clipboard()->setText(QStringLiteral("7,12"));
+        QTest::keySequence(edit, QKeySequence::Paste);
+    } else {
+        edit->setText(QStringLiteral("7,125 %"));
+    }
+    QVERIFY(frm->actSetGeneralVatRates->isEnabled());
+    if (tabFirst) {
+        QTest::keyClick(edit, Qt::Key_Tab);
+        QTRY_VERIFY(frm->edtVatRate[2]->hasFocus());
+    }
+
+    win::setNextAnswer(MsgResult::Yes);
+    QTest::mouseClick(frm->btnSetGeneralVatRates, Qt::LeftButton);
+    QCOMPARE(win::shownMessages().size(), 1);
+    QVERIFY(!frm->actSetGeneralVatRates->isEnabled());
+
+    QCOMPARE(storedRate(h->host(), 1), stored);
+    QCOMPARE(h->host().scalar(QStringLiteral("select count(*) from kassenbuchkonten where steuersatz = ") +
+                              stored),
+             QStringLiteral("2"));
+    QCOMPARE(
+        h->host().scalar(QStringLiteral("select vorgang from vorgangsprotokoll")),
+        QStringLiteral("Änderung Mwst Sätze\r\nÄnderung Mwst Satz 1:     7,00 %--->     %1 %").arg(shown));
+    QCOMPARE(edit->text(), shown + QStringLiteral(" %"));
+}
+
+void TestGeneralPage::tabWalksRoundTheRateEditsOnly()
+{
+    auto h = openReady();
+    QVERIFY(h);
+    app::TMainFrm* frm = h->window();
+    QCOMPARE(frm->btnSetGeneralVatRates->focusPolicy(), Qt::NoFocus);
+    for (QAbstractButton* key : frm->keybNumeric->keys())
+        QCOMPARE(key->focusPolicy(), Qt::NoFocus);
+
+    const auto focused = [] { return QApplication::focusWidget(); };
+    QTest::mouseClick(frm->edtVatRate[0], Qt::LeftButton);
+    QTRY_COMPARE(focused(), frm->edtVatRate[0]);
+    for (int n : {1, 2, 3, 4, 0}) {
+        QTest::keyClick(focused(), Qt::Key_Tab);
+        QCOMPARE(focused(), frm->edtVatRate[n]);
+    }
+    for (int n : {4, 3}) {
+        QTest::keyClick(focused(), Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(focused(), frm->edtVatRate[n]);
+    }
+
+    // The keypad's Tab walks the same round, and a disabled edit is left out.
+    frm->edtVatRate[4]->setEnabled(false);
+    pressKey(frm, QStringLiteral("keyTab"));
+    QCOMPARE(focused(), frm->edtVatRate[0]);
+    QTest::keyClick(focused(), Qt::Key_Tab, Qt::ShiftModifier);
+    QCOMPARE(focused(), frm->edtVatRate[3]);
+
+    // Pressing "Ändern" leaves the focus where the typing goes on.
+    win::setNextAnswer(MsgResult::No);
+    QTest::keyClicks(focused(), QStringLiteral("8"));
+    QTest::mouseClick(frm->btnSetGeneralVatRates, Qt::LeftButton);
+    QCOMPARE(focused(), frm->edtVatRate[3]);
+}
+
+void TestGeneralPage::destroyingWindowWithFocusedEditRunsNoHandler()
+{
+    auto h = openReady();
+    QVERIFY(h);
+    app::TMainFrm* frm = h->window();
+    widgets::TRateEdit* edit = frm->edtVatRate[1];
+    QTest::mouseClick(edit, Qt::LeftButton);
+    QTRY_VERIFY(edit->hasFocus());
+    QTest::keyClicks(edit, QStringLiteral("5")); // reformatted when the focus goes
+
+    // The change handler enables "Ändern": any run of it from here on shows.
+    frm->actSetGeneralVatRates->setEnabled(false);
+    int handlerRuns = 0;
+    QObject::connect(frm->actSetGeneralVatRates, &QAction::enabledChanged, [&handlerRuns] { ++handlerRuns; });
+    h.reset();
+    QCOMPARE(handlerRuns, 0);
 }
 
 int main(int argc, char** argv)

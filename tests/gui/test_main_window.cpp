@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QFontInfo>
 #include <QTabBar>
 #include <QTest>
@@ -43,6 +44,7 @@ private slots:
     void queuedCloseDuringOpenDoesNotUseFreedDataModule();
     void cursorIsDefaultArrowAfterOpen();
     void restoringTheWindowDoesNotOpenAgain();
+    void noKeyLeavesAPageWithoutBeingAsked();
 };
 
 void TestMainWindow::outcomes_data()
@@ -64,6 +66,9 @@ void TestMainWindow::outcomes_data()
         << true << true;
     QTest::newRow("1 on change date") << "d20240101"
                                       << "" << -1 << "" << true << false;
+    // A program folder copied from a Windows till.
+    QTest::newRow("1 configuration file in upper case") << "main"
+                                                        << "upperini" << -1 << "" << true << false;
     QTest::newRow("0 no database") << "main"
                                    << "nodb" << int(MsgKind::Error)
                                    << "Datenbank konnte nicht geöffnet werden." << false << true;
@@ -95,6 +100,9 @@ void TestMainWindow::outcomes()
                            .arg(h.programFolder(), h.host().server()));
     else if (setup == QLatin1String("noini"))
         h.removeIni();
+    else if (setup == QLatin1String("upperini"))
+        QVERIFY(QFile::rename(h.programFolder() + QStringLiteral("Kovantel.ini"),
+                              h.programFolder() + QStringLiteral("KOVANTEL.INI")));
     else if (setup == QLatin1String("old"))
         h.host().setVersion(QStringLiteral("5.9"));
     if (kind >= 0)
@@ -361,6 +369,40 @@ void TestMainWindow::restoringTheWindowDoesNotOpenAgain()
     QCOMPARE(frm->edtVatRate[1]->Value(), 5.0);
     QVERIFY(frm->actSetGeneralVatRates->isEnabled());
     QVERIFY(!frm->FDateWarning);
+}
+
+void TestMainWindow::noKeyLeavesAPageWithoutBeingAsked()
+{
+    AppHarness h;
+    h.host().fillStandard();
+    h.writeIni();
+    app::TMainFrm* frm = h.start();
+    QVERIFY(h.waitForOpen());
+    QTabBar* bar = frm->pgcVatRates->tabBar();
+    QCOMPARE(bar->focusPolicy(), Qt::NoFocus);
+    QCOMPARE(frm->pgcVatRates->focusPolicy(), Qt::NoFocus);
+    QCOMPARE(frm->btnClose->focusPolicy(), Qt::NoFocus);
+    QTest::mouseClick(frm->edtVatRate[1], Qt::LeftButton);
+    QTRY_VERIFY(frm->edtVatRate[1]->hasFocus());
+    QTest::keyClicks(frm->edtVatRate[1], QStringLiteral("5"));
+    clickTab(frm, 0); // a click on the tab shown does nothing
+    QVERIFY(frm->edtVatRate[1]->hasFocus());
+
+    // Even with the focus forced onto the bar, its arrow keys do nothing.
+    bar->setFocus();
+    QTRY_VERIFY(bar->hasFocus());
+    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_End, Qt::Key_Left, Qt::Key_Home})
+        QTest::keyClick(bar, key);
+    QCOMPARE(frm->pgcVatRates->currentIndex(), 0);
+    QVERIFY(win::shownMessages().isEmpty());
+
+    // Ctrl+Tab is asked for on purpose, and still goes through the question.
+    frm->edtVatRate[1]->setFocus();
+    win::setNextAnswer(MsgResult::No);
+    QTest::keyClick(frm->edtVatRate[1], Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(win::shownMessages().size(), 1);
+    QCOMPARE(win::shownMessages().first().text, QStringLiteral("Sollen die Änderungen gespeichert werden?"));
+    QCOMPARE(frm->pgcVatRates->currentIndex(), 1);
 }
 
 int main(int argc, char** argv)

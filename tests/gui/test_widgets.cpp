@@ -84,6 +84,8 @@ private slots:
     void typing_data();
     void typing();
     void clipboardShortcutsStillWork();
+    void pasting_data();
+    void pasting();
 
     void setValueFormats_data();
     void setValueFormats();
@@ -144,6 +146,8 @@ void TestWidgets::keyboardTypesIntoFocusedEdit_data()
         << QStringList{"key7", "keyDecimal", "key5"} << "7,5 %" << 7.5;
     QTest::newRow("second decimal ignored")
         << QStringList{"key7", "keyDecimal", "key5", "keyDecimal", "key2"} << "7,52 %" << 7.52;
+    QTest::newRow("third decimal ignored")
+        << QStringList{"key7", "keyDecimal", "key1", "key2", "key5"} << "7,12 %" << 7.12;
     QTest::newRow("back removes the last character")
         << QStringList{"key7", "keyDecimal", "key5", "keyBack"} << "7, %" << 7.0;
     QTest::newRow("back on a fresh edit clears the selected number") << QStringList{"keyBack"} << " %" << 0.0;
@@ -206,6 +210,7 @@ void TestWidgets::typing_data()
     const Qt::KeyboardModifiers plain = Qt::NoModifier;
     QTest::newRow("letters swallowed") << none << "12a3" << plain << "123 %" << 123.0 << "123,00 %";
     QTest::newRow("one separator only") << none << "1,5,5" << plain << "1,55 %" << 1.55 << "1,55 %";
+    QTest::newRow("third decimal swallowed") << none << "7,125" << plain << "7,12 %" << 7.12 << "7,12 %";
     QTest::newRow("point typed as separator") << none << "1.5" << plain << "1,5 %" << 1.5 << "1,50 %";
     QTest::newRow("keypad decimal first")
         << none << ".5" << Qt::KeyboardModifiers(Qt::KeypadModifier) << ",5 %" << 0.5 << "0,50 %";
@@ -224,10 +229,12 @@ void TestWidgets::typing_data()
         << int(Qt::Key_Home) << "-" << plain << "-19,00 %" << -19.0 << "-19,00 %";
     QTest::newRow("sign inside the number ignored")
         << int(Qt::Key_End) << "-" << plain << "19,00 %" << 19.0 << "19,00 %";
-    QTest::newRow("cursor at the end types in front of the suffix")
-        << int(Qt::Key_End) << "25" << plain << "19,0025 %" << 19.0025 << "19,00 %";
-    QTest::newRow("separator after separator ignored")
-        << int(Qt::Key_End) << ",2" << plain << "19,002 %" << 19.002 << "19,00 %";
+    QTest::newRow("no third decimal at the end")
+        << int(Qt::Key_End) << "25" << plain << "19,00 %" << 19.0 << "19,00 %";
+    QTest::newRow("digits before the separator still go in")
+        << int(Qt::Key_Home) << "1" << plain << "119,00 %" << 119.0 << "119,00 %";
+    QTest::newRow("separator in front of a separator ignored")
+        << int(Qt::Key_Home) << ",2" << plain << "219,00 %" << 219.0 << "219,00 %";
 }
 
 void TestWidgets::typing()
@@ -274,6 +281,43 @@ void TestWidgets::clipboardShortcutsStillWork()
     QCOMPARE(target->text(), "0,00 %");
 }
 
+void TestWidgets::pasting_data()
+{
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<bool>("behindSuffix"); // else over the selected number
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("value");
+
+    QTest::newRow("number") << "7,5" << false << "7,5 %" << 7.5;
+    QTest::newRow("number with its suffix") << "7,50 %" << false << "7,50 % %" << 7.5;
+    QTest::newRow("point as separator") << "7.25" << false << "7.25 %" << 7.25;
+    // Refused pastes change nothing, as a refused key does.
+    QTest::newRow("third decimal") << "7,125" << false << "19,00 %" << 19.0;
+    QTest::newRow("letters") << "abc" << false << "19,00 %" << 19.0;
+    QTest::newRow("two separators") << "1,2,3" << false << "19,00 %" << 19.0;
+    QTest::newRow("group separator") << "1.234,5" << false << "19,00 %" << 19.0;
+    QTest::newRow("behind the suffix") << "5" << true << "19,00 %" << 19.0;
+}
+
+void TestWidgets::pasting()
+{
+    QFETCH(QString, clipboard);
+    QFETCH(bool, behindSuffix);
+    QFETCH(QString, text);
+    QFETCH(double, value);
+
+    TRateEdit* edit = form_->edits[1];
+    edit->setValue(19);
+    edit->setFocus(Qt::TabFocusReason); // selects the number
+    QTRY_COMPARE(QApplication::focusWidget(), edit);
+    if (behindSuffix)
+        edit->end(false);
+    QGuiApplication::clipboard()->setText(clipboard);
+    QTest::keySequence(edit, QKeySequence::Paste);
+    QCOMPARE(edit->text(), text);
+    QCOMPARE(edit->Value(), value);
+}
+
 void TestWidgets::setValueFormats_data()
 {
     QTest::addColumn<double>("value");
@@ -315,6 +359,7 @@ void TestWidgets::changedFiresOnEveryChange()
     edit->setValue(19.001); // different number, same text
     QCOMPARE(spy.count(), 3);
 
+    edit->home(false); // behind "19,00" a digit would be a third decimal
     QTest::keyClick(edit, Qt::Key_5);
     QCOMPARE(spy.count(), 4);
     QTest::keyClick(edit, Qt::Key_A); // swallowed: nothing changed
@@ -341,6 +386,9 @@ void TestWidgets::valueReadsText_data()
     QTest::newRow("two separators") << "1,2,3" << 0.0;
     QTest::newRow("words") << "neunzehn" << 0.0;
     QTest::newRow("junk after the suffix") << "19 %x" << 0.0;
+    // Only typing is filtered; text from code is read as it would show.
+    QTest::newRow("third decimal rounded up") << "7,125 %" << 7.13;
+    QTest::newRow("third decimal rounded down") << "7,124" << 7.12;
 }
 
 void TestWidgets::valueReadsText()

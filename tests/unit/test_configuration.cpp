@@ -1,6 +1,7 @@
 #include "data/Configuration.h"
 #include "data/MainData.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -193,7 +194,7 @@ TEST_P(IniEntry, IsFoundByTheNameInAllgemein)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QString file = data::ConfigurationFileName(dir.path() + QLatin1Char('/'));
+    const QString file = dir.filePath(QStringLiteral("Kovantel.ini"));
     QFile f(file);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(GetParam().content);
@@ -225,6 +226,73 @@ INSTANTIATE_TEST_SUITE_P(
                 "ller.fdb\r\n",
                 QStringLiteral("C:\\Küche;srv;D:\\Müller.fdb")}),
     [](const auto& info) { return name(info.param.name); });
+
+// --- Finding Kovantel.ini -------------------------------------------------------------------
+
+struct FindCase
+{
+    const char* name;
+    QStringList files;
+    QStringList directories;
+    QString found; // empty: no configuration file
+
+    friend void PrintTo(const FindCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class ConfigurationFile : public testing::TestWithParam<FindCase>
+{
+};
+
+// Each file names itself in its entry, so the test also sees which file the entry is read
+// from.
+TEST_P(ConfigurationFile, IsFoundInAnyLetterCase)
+{
+    const FindCase& c = GetParam();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (const QString& name : c.files) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[Filialen]\r\nKovantel=" + name.toLatin1() + "\r\n");
+    }
+    for (const QString& name : c.directories)
+        ASSERT_TRUE(QDir(dir.path()).mkdir(name));
+
+    const QString folder = dir.path() + QLatin1Char('/');
+    const QString file = data::ConfigurationFileName(folder);
+    if (c.found.isEmpty()) {
+        EXPECT_EQ(file.toStdString(), "");
+        return;
+    }
+    EXPECT_EQ(file.toStdString(), (folder + c.found).toStdString());
+    EXPECT_EQ(data::ReadBranchOfficeEntry(file).toStdString(), c.found.toStdString());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ConfigurationFile,
+    testing::Values(
+        FindCase{"ExactName", {QStringLiteral("Kovantel.ini")}, {}, QStringLiteral("Kovantel.ini")},
+        FindCase{"UpperCase", {QStringLiteral("KOVANTEL.INI")}, {}, QStringLiteral("KOVANTEL.INI")},
+        FindCase{"LowerCase", {QStringLiteral("kovantel.ini")}, {}, QStringLiteral("kovantel.ini")},
+        FindCase{
+            "ExactNameWinsOverOtherSpellings",
+            {QStringLiteral("KOVANTEL.INI"), QStringLiteral("Kovantel.ini"), QStringLiteral("kovantel.ini")},
+            {},
+            QStringLiteral("Kovantel.ini")},
+        FindCase{"None", {QStringLiteral("Kovantel.ini.bak"), QStringLiteral("Kovantel.txt")}, {}, QString()},
+        FindCase{"DirectoryDoesNotCount", {}, {QStringLiteral("Kovantel.ini")}, QString()},
+        FindCase{"FileBesideADirectoryOfTheExactName",
+                 {QStringLiteral("KOVANTEL.INI")},
+                 {QStringLiteral("Kovantel.ini")},
+                 QStringLiteral("KOVANTEL.INI")}),
+    [](const auto& info) { return name(info.param.name); });
+
+TEST(ConfigurationFileLookup, MissingProgramFolderHasNone)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    EXPECT_TRUE(data::ConfigurationFileName(dir.filePath(QStringLiteral("gibt-es-nicht/"))).isEmpty());
+}
 
 // --- Station name ------------------------------------------------------------------------
 

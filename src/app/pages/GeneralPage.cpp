@@ -66,6 +66,9 @@ void TMainFrm::CreateGeneralPage()
     btnSetGeneralVatRates->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     btnSetGeneralVatRates->setIconSize(QSize(32, 32));
     btnSetGeneralVatRates->setAutoRaise(true);
+    // Taking the focus would end the Tab round of the rate edits here, and the on-screen
+    // keypad would type into a button.
+    btnSetGeneralVatRates->setFocusPolicy(Qt::NoFocus);
     btnSetGeneralVatRates->setGeometry(865, 245, 110, 41);
     btnSetGeneralVatRates->setAccessibleName(QStringLiteral("Ändern"));
     connect(actSetGeneralVatRates, &QAction::triggered, this,
