@@ -85,4 +85,38 @@ std::int64_t rescale(std::int64_t value, int fromScale, int toScale)
     return q;
 }
 
+bool parseScaled(const QString& text, int decimals, std::int64_t& out)
+{
+    QString t = text.trimmed();
+    t.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const qsizetype dot = t.indexOf(QLatin1Char('.'));
+    if (dot < 0) {
+        const qlonglong v = t.toLongLong(&ok);
+        if (!ok)
+            return false;
+        out = rescale(v, 0, decimals);
+        return true;
+    }
+    QString frac = t.mid(dot + 1);
+    const QString whole = t.left(dot);
+    for (QChar ch : frac)
+        if (!ch.isDigit())
+            return false;
+    const int fracDigits = static_cast<int>(frac.size());
+    const qlonglong digits = (whole.isEmpty() || whole == QLatin1String("-") || whole == QLatin1String("+")
+                                  ? whole + QLatin1Char('0')
+                                  : whole)
+                                 .toLongLong(&ok);
+    if (!ok || fracDigits > 18)
+        return false;
+    const bool negative = whole.startsWith(QLatin1Char('-'));
+    const std::int64_t scaledWhole = rescale(digits, 0, fracDigits);
+    const std::int64_t f = frac.isEmpty() ? 0 : frac.toLongLong(&ok);
+    if (!ok)
+        return false;
+    out = rescale(negative ? scaledWhole - f : scaledWhole + f, fracDigits, decimals);
+    return true;
+}
+
 } // namespace fb

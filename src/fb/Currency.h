@@ -37,4 +37,8 @@ std::int64_t scaleDouble(double d, int decimals);
 // dropped: (190000, 4) gives "19", (-12345, 4) gives "-1.2345".
 QString scaledText(std::int64_t value, int decimals);
 
+// Reads decimal text ("," or "." as separator, blanks around allowed) as an integer of
+// `decimals` decimals, rounding half away from zero; false when the text is no number.
+bool parseScaled(const QString& text, int decimals, std::int64_t& out);
+
 } // namespace fb

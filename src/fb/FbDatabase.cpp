@@ -1,6 +1,6 @@
 #include "fb/FbDatabase.h"
 
-#include "fb/FbStatement.h"
+#include "fb/FbStatementBase.h"
 #include "fb/FbStatus.h"
 #include "fb/FbTransaction.h"
 #include "win/Cp1252.h"

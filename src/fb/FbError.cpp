@@ -8,6 +8,7 @@
 #include <firebird/Interface.h>
 
 #include <algorithm>
+#include <iterator>
 
 namespace fb {
 
@@ -19,6 +20,25 @@ FbError::FbError(const QString& message, std::vector<std::intptr_t> codes, QStri
 bool FbError::hasCode(std::intptr_t code) const
 {
     return std::find(m_codes.begin(), m_codes.end(), code) != m_codes.end();
+}
+
+bool FbError::isConnectionLost() const
+{
+    static constexpr std::intptr_t lost[] = {
+        isc_bad_db_handle,       // the attachment is gone already
+        isc_shutinprog,          // database shutdown in progress
+        isc_shutdown,            // database shut down
+        isc_conn_lost,           // connection lost to pipe server
+        isc_network_error,       // unable to complete network request
+        isc_net_read_err,        // error reading data from the connection
+        isc_net_write_err,       // error writing data to the connection
+        isc_lost_db_connection,  // connection lost to database
+        isc_att_shutdown,        // connection shut down, e.g. ended through mon$attachments
+        isc_net_server_shutdown, // the server is shutting down
+    };
+    return std::any_of(m_codes.begin(), m_codes.end(), [](std::intptr_t code) {
+        return std::find(std::begin(lost), std::end(lost), code) != std::end(lost);
+    });
 }
 
 FbError FbError::fromStatus(Firebird::IStatus* status)

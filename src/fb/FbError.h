@@ -28,6 +28,11 @@ public:
     // Another transaction holds the row (nowait) or updated it first.
     bool isLockConflict() const { return m_sqlState == QLatin1String("40001"); }
 
+    // The attachment is no longer usable: the network link broke, the server or the
+    // database was shut down, or the connection was ended from elsewhere. Told by the
+    // codes kept in the error, which hold in any message language.
+    bool isConnectionLost() const;
+
     // Builds the error from a failed status vector.
     static FbError fromStatus(Firebird::IStatus* status);
 

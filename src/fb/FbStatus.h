@@ -1,6 +1,7 @@
 #pragma once
 
-// Internal to the client layer: a status wrapper whose failures become FbError.
+// Internal to the client layer: a status wrapper whose failures become FbError, and a guard
+// for interfaces.
 
 #include "fb/FbClient.h"
 #include "fb/FbError.h"
@@ -34,6 +35,17 @@ public:
 private:
     Firebird::IStatus* m_status;
     Firebird::CheckStatusWrapper m_wrapper;
+};
+
+// Releases an interface on every path unless ownership was taken back (p = nullptr).
+template <class T> struct Released
+{
+    T* p = nullptr;
+    ~Released()
+    {
+        if (p)
+            p->release();
+    }
 };
 
 } // namespace fb::detail
