@@ -11,6 +11,7 @@ TDbFailure TDbFailure::From(const std::exception& error)
         f.message = db->message();
         f.sqlState = db->sqlState();
         f.lockConflict = db->isLockConflict();
+        f.connectionLost = db->isConnectionLost();
     } else {
         f.message = QString::fromUtf8(error.what());
     }
