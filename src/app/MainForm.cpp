@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 
+#include "app/pages/SaveDetails.h"
 #include "data/MainData.h"
 #include "widgets/PageControl.h"
 #include "widgets/Resources.h"
@@ -224,8 +225,8 @@ void TMainFrm::tmrOpenBranchOfficeTimer()
         // A "Beenden" already queued may have closed the window and freed the data module
         // while the messages were processed; there is nothing left to open then.
         if (MainDM && isVisible()) {
-            auto tell = [](win::MsgKind kind, const QString& text) {
-                win::MessageDlg(text, kind, win::MsgButtons::Ok, win::MsgResult::Ok);
+            auto tell = [](win::MsgKind kind, const QString& text, const QString& details = {}) {
+                win::MessageDlg(text, kind, win::MsgButtons::Ok, win::MsgResult::Ok, details);
             };
             switch (MainDM->OpenBranchOffice()) {
             case data::ooReady:
@@ -241,7 +242,8 @@ void TMainFrm::tmrOpenBranchOfficeTimer()
                 ShowGeneralVatRates();
                 break;
             case data::ooNotOpened:
-                tell(win::MsgKind::Error, QStringLiteral("Datenbank konnte nicht geöffnet werden."));
+                tell(win::MsgKind::Error, QStringLiteral("Datenbank konnte nicht geöffnet werden."),
+                     OpenFailureDetails(MainDM->ConnectAttempts(), MainDM->OpenFailure()));
                 close();
                 break;
             case data::ooNoConfiguration:

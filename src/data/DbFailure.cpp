@@ -1,6 +1,7 @@
 #include "data/DbFailure.h"
 
 #include "fb/FbError.h"
+#include "win/ErrorReport.h"
 
 namespace data {
 
@@ -21,12 +22,11 @@ TDbFailure TDbFailure::From(const std::exception& error)
 QString TDbFailure::Explanation() const
 {
     if (connectionLost)
-        return QStringLiteral("Die Verbindung zur Datenbank ist unterbrochen. Bitte beenden Sie das Programm "
-                              "und starten Sie es neu. (%1)")
-            .arg(message);
+        return win::ConnectionLostText() + QStringLiteral(" (%1)").arg(message);
     if (lockConflict)
-        return QStringLiteral("Ein anderes Programm oder eine andere Kasse ändert gerade dieselben Daten. Bitte "
-                              "versuchen Sie es erneut, wenn dort die Änderung abgeschlossen ist. (%1)")
+        return QStringLiteral(
+                   "Ein anderes Programm oder eine andere Kasse ändert gerade dieselben Daten. Bitte "
+                   "versuchen Sie es erneut, wenn dort die Änderung abgeschlossen ist. (%1)")
             .arg(message);
     return message;
 }

@@ -6,7 +6,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 
 namespace data {
 
@@ -111,13 +110,18 @@ bool TMainDM::ConnectBranchOffice()
     Filiale = DefaultFiliale(m_process.ProgramFolder, m_process.Separator);
     ParseFiliale(entry, Filiale, m_process.Separator);
 
-    // Neither attempt reports its error: only whether a connection came about counts.
+    // Neither attempt raises its error: only whether a connection came about counts. The
+    // client's words are kept for the window, which tells the technician what was tried.
+    m_connectAttempts.clear();
     auto attempt = [this] {
         dbKovantel.DBName = Filiale.Server + QLatin1Char(':') + Filiale.DatabaseFile;
+        TConnectAttempt tried{dbKovantel.DBName, {}};
         try {
             dbKovantel.Open();
-        } catch (const std::exception&) {
+        } catch (const std::exception& e) {
+            tried.failure = TDbFailure::From(e).message;
         }
+        m_connectAttempts.push_back(tried);
     };
     attempt();
     if (!dbKovantel.Connected()) {
@@ -154,6 +158,7 @@ std::int32_t TMainDM::GetDatabaseMajorVersion()
 int TMainDM::OpenBranchOffice()
 {
     int outcome = ooNotOpened;
+    m_openFailure = {};
     if (!ConnectBranchOffice())
         return ooNoConfiguration;
 
@@ -176,8 +181,9 @@ int TMainDM::OpenBranchOffice()
                 KassenID = static_cast<std::int16_t>(static_cast<std::uint16_t>(id & 0xFFFF));
             });
         }
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         outcome = ooNotOpened;
+        m_openFailure = TDbFailure::From(e);
     }
 
     if (outcome == ooReady) {

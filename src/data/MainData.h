@@ -86,6 +86,17 @@ public:
 
     // Open sequence.
     int OpenBranchOffice();
+    // The connection strings the last open tried, each with the client's words when it
+    // failed (empty when it connected). They hold no password.
+    struct TConnectAttempt
+    {
+        QString connection;
+        QString failure;
+    };
+    const std::vector<TConnectAttempt>& ConnectAttempts() const { return m_connectAttempts; }
+    // Why the open failed after connecting (reading the version, the employee list or the
+    // register); empty when it did not.
+    const TDbFailure& OpenFailure() const { return m_openFailure; }
     std::int32_t GetDatabaseMajorVersion();
     void CloseDatabase();
 
@@ -142,6 +153,8 @@ private:
 
     TProcessInfo m_process;
     TDbFailure m_lastFailure;
+    TDbFailure m_openFailure;
+    std::vector<TConnectAttempt> m_connectAttempts;
     std::vector<TArticleFailure> m_articleFailures;
 };
 

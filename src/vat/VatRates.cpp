@@ -43,8 +43,8 @@ TVatRateSlots TMainDM::LoadVatRates()
         const fb::FbField rate = dseKassenbuchkonten.FieldByName(QStringLiteral("Steuersatz"));
         const fb::FbField number = dseKassenbuchkonten.FieldByName(QStringLiteral("KontoNr"));
         for (dseKassenbuchkonten.First(); !dseKassenbuchkonten.Eof(); dseKassenbuchkonten.Next())
-            vdseKassenbuchkonten.Append(
-                {name.AsString(), static_cast<std::int16_t>(slot.AsInteger()), rate.AsFloat(), number.AsInteger()});
+            vdseKassenbuchkonten.Append({name.AsString(), static_cast<std::int16_t>(slot.AsInteger()),
+                                         rate.AsFloat(), number.AsInteger()});
     });
     return VatRates;
 }

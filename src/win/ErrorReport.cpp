@@ -1,5 +1,6 @@
 #include "win/ErrorReport.h"
 
+#include "fb/FbError.h"
 #include "win/MessageDlg.h"
 
 #include <QtGlobal>
@@ -25,6 +26,12 @@ QString ApplicationTitle()
     return QStringLiteral("KOVANTELMwst");
 }
 
+QString ConnectionLostText()
+{
+    return QStringLiteral("Die Verbindung zur Datenbank ist unterbrochen. Bitte beenden Sie das Programm und "
+                          "starten Sie es neu.");
+}
+
 QString ExceptionMessage(const QString& message)
 {
     if (!message.isEmpty() && message.back() > u'.')
@@ -34,6 +41,13 @@ QString ExceptionMessage(const QString& message)
 
 void ShowException(const std::exception& e) noexcept
 {
+    // With the server gone every later action fails the same way; the client's English
+    // words alone would not tell the technician that only a new start helps.
+    if (const auto* db = dynamic_cast<const fb::FbError*>(&e); db && db->isConnectionLost()) {
+        const QByteArray text = (ConnectionLostText() + QStringLiteral("\n\n") + db->message()).toUtf8();
+        report(text.constData());
+        return;
+    }
     report(e.what());
 }
 

@@ -16,6 +16,9 @@ QString ApplicationTitle();
 // "!"). An empty message stays empty.
 QString ExceptionMessage(const QString& message);
 
+// What the user reads once the connection to the database is gone: only a new start helps.
+QString ConnectionLostText();
+
 // Shows the error report for an exception that reached the surface: an error
 // box with OK, titled with the application title. what() is read as UTF-8.
 // Never throws: should the box itself fail, the message goes to the log.

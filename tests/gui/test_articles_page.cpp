@@ -147,6 +147,7 @@ private slots:
     void leavingWithSelectionAndNoForgetsEverything();
     void articleLockedByAnotherTillStaysSelected();
     void longSaveShowsItsProgress();
+    void refusedEntryIsNamedInTheDetails();
 };
 
 void TestArticlesPage::emptyHostDisablesBothLists()
@@ -261,9 +262,17 @@ void TestArticlesPage::savingAsksAndWritesTheSelection()
         frm->DBAuswahlArtikelMwstSatziH->findText(QStringLiteral("19,00 %")));
     emit frm->DBAuswahlArtikelMwstSatziH->activated(frm->DBAuswahlArtikelMwstSatziH->currentIndex());
 
+    // Move Schnitzel too, whose pair is already the choice after this pick.
     win::setNextAnswer(MsgResult::No);
     QTest::mouseClick(frm->btnSetArticleVatRates, Qt::LeftButton);
     QCOMPARE(win::shownMessages().last().text, SaveQuestion);
+    QCOMPARE(
+        win::shownMessages().last().details,
+        QStringLiteral("2 Artikel werden geändert:\n"
+                       "Pils 0,5 (Getränke): im Haus 7,00 % (Satz 1) → 19,00 % (Satz 0), außer Haus 7,00 % "
+                       "(Satz 1) → 0,00 % (Satz 2)\n"
+                       "Weizen (Getränke): im Haus 7,00 % (Satz 1) → 19,00 % (Satz 0), außer Haus 7,00 % "
+                       "(Satz 1) → 0,00 % (Satz 2)"));
     QVERIFY(frm->actSetArticlesVatRates->isEnabled());
     QCOMPARE(pairOf(h->host(), 1), QStringLiteral("1/1"));
 
@@ -340,6 +349,11 @@ void TestArticlesPage::articleLockedByAnotherTillStaysSelected()
     QCOMPARE(frm->pgcVatRates->currentIndex(), 1);
     QCOMPARE(win::shownMessages().last().text, SaveFailed);
     QCOMPARE(win::shownMessages().last().kind, win::MsgKind::Warning);
+    const QString why = win::shownMessages().last().details;
+    QVERIFY2(
+        why.startsWith(QStringLiteral("1 Artikel wurden nicht gespeichert:\nWeizen (Getränke): Ein anderes "
+                                      "Programm oder eine andere Kasse")),
+        qPrintable(why));
     QCOMPARE(pairOf(h->host(), 1), QStringLiteral("1/2"));
     QCOMPARE(pairOf(h->host(), 3), QStringLiteral("1/2"));
     QCOMPARE(pairOf(h->host(), 2), QStringLiteral("1/1"));
@@ -379,6 +393,35 @@ void TestArticlesPage::longSaveShowsItsProgress()
     QVERIFY2(seen.last().endsWith(QStringLiteral(" von 40")), qPrintable(seen.last()));
     QVERIFY(!frm->findChild<widgets::TSaveProgress*>());
     QCOMPARE(h->host().protocolCount(), 40);
+}
+
+void TestArticlesPage::refusedEntryIsNamedInTheDetails()
+{
+    auto h = openArticles([](HostDb& host) {
+        standardArticles(host);
+        host.exec(QStringLiteral("create exception eintrag_abgelehnt 'Protokoll ist gesperrt'"));
+        host.exec(
+            QStringLiteral("create trigger vorgang_sperre for vorgangsprotokoll before insert as begin "
+                           "if (new.vorgang containing 'Weizen') then exception eintrag_abgelehnt; end"));
+    });
+    QVERIFY(h);
+    app::TMainFrm* frm = h->window();
+    tick(groupRow(frm->grdVorhandeneArtikel, QStringLiteral("Getränke")));
+    QTest::mouseClick(frm->btnSelectArticle, Qt::LeftButton);
+    win::setNextAnswer(MsgResult::Yes);
+    win::setNextAnswer(MsgResult::Ok);
+    QTest::mouseClick(frm->btnSetArticleVatRates, Qt::LeftButton);
+    QCOMPARE(win::shownMessages().last().text, SaveFailed);
+    const QStringList why = win::shownMessages().last().details.split(QLatin1Char('\n'));
+    QVERIFY(why.size() >= 2);
+    for (const QString& more : why.mid(2))
+        QVERIFY2(more.startsWith(QStringLiteral("    ")), qPrintable(more));
+    QCOMPARE(why[0], QStringLiteral("1 Artikel wurden nicht gespeichert:"));
+    QVERIFY2(why[1].startsWith(QStringLiteral("Weizen (Getränke): ")), qPrintable(why[1]));
+    QVERIFY(win::shownMessages().last().details.contains(QStringLiteral("Protokoll ist gesperrt")));
+    QCOMPARE(pairOf(h->host(), 2), QStringLiteral("1/1"));
+    QCOMPARE(pairOf(h->host(), 1), QStringLiteral("1/2"));
+    QCOMPARE(listed(frm->grdAusgewArtikel), QStringList{QStringLiteral("Getränke: Weizen")});
 }
 
 int main(int argc, char** argv)

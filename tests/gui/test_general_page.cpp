@@ -91,6 +91,7 @@ private slots:
     void savedRateIsTheShownRate();
     void tabWalksRoundTheRateEditsOnly();
     void destroyingWindowWithFocusedEditRunsNoHandler();
+    void questionDetailsListWhatWillBeWritten();
 };
 
 void TestGeneralPage::layoutAndKeypad()
@@ -222,6 +223,13 @@ void TestGeneralPage::failedSaveKeepsValuesAndPage()
     QCOMPARE(win::shownMessages().size(), 2);
     QCOMPARE(win::shownMessages().at(1).text, SaveFailed);
     QCOMPARE(win::shownMessages().at(1).kind, win::MsgKind::Warning);
+    // The details say what happened, in German, then in the client's words.
+    const QString why = win::shownMessages().at(1).details;
+    QVERIFY2(
+        why.startsWith(QStringLiteral("Ein anderes Programm oder eine andere Kasse ändert gerade dieselben "
+                                      "Daten.")),
+        qPrintable(why));
+    QVERIFY2(why.contains(QLatin1Char('(')), qPrintable(why));
     QVERIFY(frm->actSetGeneralVatRates->isEnabled());
     QCOMPARE(frm->edtVatRate[1]->Value(), 5.0);
 
@@ -410,6 +418,29 @@ void TestGeneralPage::destroyingWindowWithFocusedEditRunsNoHandler()
     QObject::connect(frm->actSetGeneralVatRates, &QAction::enabledChanged, [&handlerRuns] { ++handlerRuns; });
     h.reset();
     QCOMPARE(handlerRuns, 0);
+}
+
+void TestGeneralPage::questionDetailsListWhatWillBeWritten()
+{
+    auto h = openReady();
+    QVERIFY(h);
+    app::TMainFrm* frm = h->window();
+    typeInto(frm->edtVatRate[1], QStringLiteral("5"));
+    typeInto(frm->edtVatRate[3], QStringLiteral("10"));
+    typeInto(frm->edtVatRate[0], QStringLiteral("19")); // typed, but the same rate
+    win::setNextAnswer(MsgResult::No);
+    QVERIFY(frm->SaveGeneralChanges());
+    QCOMPARE(win::shownMessages().size(), 1);
+    QCOMPARE(win::shownMessages().first().text, SaveQuestion);
+    QCOMPARE(win::shownMessages().first().details, QStringLiteral("Mwst Satz 1: 7,00 % → 5,00 %\n"
+                                                                  "    Konto 1 Wareneinkauf 7 %\n"
+                                                                  "    Konto 2 Blumen & Deko\n"
+                                                                  "Mwst Satz 3: 10,70 % → 10,00 %\n"
+                                                                  "    keine Konten"));
+    // Telling wrote nothing and left nothing open.
+    QCOMPARE(storedRate(h->host(), 1), QStringLiteral("7"));
+    QCOMPARE(h->host().protocolCount(), 0);
+    QVERIFY(!data::MainDM->trcKovantel.Active());
 }
 
 int main(int argc, char** argv)

@@ -6,9 +6,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFontInfo>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTabBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -45,6 +49,8 @@ private slots:
     void cursorIsDefaultArrowAfterOpen();
     void restoringTheWindowDoesNotOpenAgain();
     void noKeyLeavesAPageWithoutBeingAsked();
+    void failedOpenNamesEveryAttemptInItsDetails_data();
+    void failedOpenNamesEveryAttemptInItsDetails();
 };
 
 void TestMainWindow::outcomes_data()
@@ -403,6 +409,87 @@ void TestMainWindow::noKeyLeavesAPageWithoutBeingAsked()
     QCOMPARE(win::shownMessages().size(), 1);
     QCOMPARE(win::shownMessages().first().text, QStringLiteral("Sollen die Änderungen gespeichert werden?"));
     QCOMPARE(frm->pgcVatRates->currentIndex(), 1);
+}
+
+namespace {
+
+// A Firebird server of this test alone whose SYSDBA has another password than the one the
+// tool logs in with, so that the login is refused.
+struct ForeignServer
+{
+    ForeignServer()
+    {
+        const QString repo = QDir(QStringLiteral(KOVANTEL_SQL_DIR "/../..")).absolutePath();
+        script = QStringLiteral("source '%1/scripts/lib/fbserver.sh'; ").arg(repo);
+        port = run(QStringLiteral("p=$(fb_free_port 39000); FB_PASSWORD=anders fb_make_root '%1' >&2 && "
+                                  "fb_start '%1' $p >&2 && echo $p")
+                       .arg(root.path()))
+                   .toInt();
+    }
+    ~ForeignServer() { run(QStringLiteral("fb_stop '%1'").arg(root.path())); }
+    QString run(const QString& command)
+    {
+        QProcess p;
+        p.start(QStringLiteral("bash"), {QStringLiteral("-c"), script + command});
+        p.waitForFinished(60000);
+        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    }
+    QTemporaryDir root;
+    QString script;
+    int port = 0;
+};
+
+} // namespace
+
+void TestMainWindow::failedOpenNamesEveryAttemptInItsDetails_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::newRow("server unreachable") << "unreachable";
+    QTest::newRow("database file missing") << "nodb";
+    QTest::newRow("login refused") << "password";
+}
+
+void TestMainWindow::failedOpenNamesEveryAttemptInItsDetails()
+{
+    QFETCH(QString, setup);
+    AppHarness h(ProtocolForm::V8);
+    h.host().fillStandard();
+    std::unique_ptr<ForeignServer> foreign;
+    QString server = h.host().server();
+    QString file = h.host().path();
+    if (setup == QLatin1String("unreachable")) {
+        server = QStringLiteral("127.0.0.1/1");
+    } else if (setup == QLatin1String("nodb")) {
+        file = h.programFolder() + QStringLiteral("gibt-es-nicht.fdb");
+    } else {
+        foreign = std::make_unique<ForeignServer>();
+        QVERIFY(foreign->port > 0);
+        server = QStringLiteral("127.0.0.1/%1").arg(foreign->port);
+    }
+    h.writeIniText(
+        QStringLiteral("[Filialen]\r\nKovantel=%1;%2;%3\r\n").arg(h.programFolder(), server, file));
+    win::setNextAnswer(MsgResult::Ok);
+    app::TMainFrm* frm = h.start();
+    QVERIFY(h.waitForOpen());
+    QTRY_VERIFY(!frm->isVisible());
+
+    QCOMPARE(win::shownMessages().size(), 1);
+    const win::ShownMessage& box = win::shownMessages().first();
+    QCOMPARE(box.text, QStringLiteral("Datenbank konnte nicht geöffnet werden."));
+    QStringList lines = box.details.split(QLatin1Char('\n'));
+    for (const QString& more : lines.filter(QRegularExpression(QStringLiteral("^    "))))
+        QVERIFY2(!more.trimmed().isEmpty(), qPrintable(box.details));
+    lines = lines.filter(QRegularExpression(QStringLiteral("^Verbindung ")));
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(lines[0].startsWith(QStringLiteral("Verbindung %1:%2: ").arg(server, file)),
+             qPrintable(lines[0]));
+    QVERIFY2(lines[1].startsWith(QStringLiteral("Verbindung ")), qPrintable(lines[1]));
+    const QString firstReason = lines[0].mid(QStringLiteral("Verbindung %1:%2: ").arg(server, file).size());
+    QVERIFY2(!firstReason.isEmpty() && firstReason != QStringLiteral("hergestellt"), qPrintable(firstReason));
+    if (setup == QLatin1String("password"))
+        QVERIFY2(firstReason.contains(QStringLiteral("password"), Qt::CaseInsensitive),
+                 qPrintable(firstReason));
+    QVERIFY(!box.details.contains(QStringLiteral("plumtrove")));
 }
 
 int main(int argc, char** argv)

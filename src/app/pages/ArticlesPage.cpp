@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 
+#include "app/pages/SaveDetails.h"
 #include "data/MainData.h"
 #include "vat/ProtocolText.h"
 #include "widgets/ArticleGrid.h"
@@ -261,8 +262,8 @@ void TMainFrm::actExpandSelectedArticlesExecute()
 bool TMainFrm::SaveArticleChanges()
 {
     if (win::MessageDlg(QStringLiteral("Sollen die Änderungen gespeichert werden?"),
-                        win::MsgKind::Confirmation, win::MsgButtons::YesNo,
-                        win::MsgResult::Yes) != win::MsgResult::Yes)
+                        win::MsgKind::Confirmation, win::MsgButtons::YesNo, win::MsgResult::Yes,
+                        ArticleChangeDetails(MainDM->PreviewArticleChanges())) != win::MsgResult::Yes)
         return true;
 
     bool saved = false;
@@ -279,7 +280,8 @@ bool TMainFrm::SaveArticleChanges()
     }
     if (!saved)
         win::MessageDlg(QStringLiteral("Beim Speichern ist ein Fehler aufgetreten!"), win::MsgKind::Warning,
-                        win::MsgButtons::Ok, win::MsgResult::Ok);
+                        win::MsgButtons::Ok, win::MsgResult::Ok,
+                        ArticleFailureDetails(MainDM->ArticleFailures()));
     // Also after a failure: the articles that were written now show their new rates, and
     // the ones that were not stay in the selection.
     FillArticleGrids();

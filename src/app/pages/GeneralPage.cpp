@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 
+#include "app/pages/SaveDetails.h"
 #include "data/MainData.h"
 #include "widgets/NumericKeyboard.h"
 #include "widgets/RateEdit.h"
@@ -106,9 +107,19 @@ void TMainFrm::actSetGeneralVatRatesExecute()
 bool TMainFrm::SaveGeneralChanges()
 {
     bool result = false;
+    data::TVatRateSlots rates{};
+    for (int n = 0; n < 5; ++n) {
+        if (widgets::TRateEdit* edit = FindRateEdit(n)) {
+            rates[n].Exists = edit->isEnabled();
+            rates[n].Rate = static_cast<float>(edit->Value());
+        }
+    }
+    QString preview = GeneralChangeDetails(MainDM->PreviewGeneralChanges(rates));
+    if (preview.isEmpty())
+        preview = QStringLiteral("Kein Mwst Satz ändert sich.");
     bool go = win::MessageDlg(QStringLiteral("Sollen die Änderungen gespeichert werden?"),
-                              win::MsgKind::Confirmation, win::MsgButtons::YesNo,
-                              win::MsgResult::Yes) == win::MsgResult::Yes;
+                              win::MsgKind::Confirmation, win::MsgButtons::YesNo, win::MsgResult::Yes,
+                              preview) == win::MsgResult::Yes;
     if (go && FDateWarning)
         go = win::MessageDlg(
                  QStringLiteral("ACHTUNG: Das Datum liegt vor dem 01.01.2024\r\n\r\nDie Änderungen "
@@ -117,13 +128,6 @@ bool TMainFrm::SaveGeneralChanges()
     if (!go)
         return true;
 
-    data::TVatRateSlots rates{};
-    for (int n = 0; n < 5; ++n) {
-        if (widgets::TRateEdit* edit = FindRateEdit(n)) {
-            rates[n].Exists = edit->isEnabled();
-            rates[n].Rate = static_cast<float>(edit->Value());
-        }
-    }
     if (MainDM->SaveGeneralVatRates(rates)) {
         result = true;
         // The saved values stay as typed, shown in the edits' usual form.
@@ -132,7 +136,7 @@ bool TMainFrm::SaveGeneralChanges()
                 edit->setValue(edit->Value());
     } else
         win::MessageDlg(QStringLiteral("Beim Speichern ist ein Fehler aufgetreten!"), win::MsgKind::Warning,
-                        win::MsgButtons::Ok, win::MsgResult::Ok);
+                        win::MsgButtons::Ok, win::MsgResult::Ok, MainDM->LastFailure().Explanation());
     actSetGeneralVatRates->setEnabled(!result);
     return result;
 }
