@@ -10,18 +10,26 @@
 #   scripts/demo.sh                 run the tool
 #   scripts/demo.sh --date-warning  the server's date is 2023-12-31, to show the date warning
 #   scripts/demo.sh --fresh         throw away the demo database and make it anew
+#   scripts/demo.sh --articles N    a chain's database: the demo plus N articles in 200 more
+#                                   product groups (its own file, made once per N)
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 source "$repo/scripts/lib/fbserver.sh"
 
 date_warning=""
 fresh=0
-for arg in "$@"; do
-  case "$arg" in
+articles=0
+while (($#)); do
+  case "$1" in
   --date-warning) date_warning=2023-12-31 ;;
   --fresh) fresh=1 ;;
-  *) echo "unknown option $arg" >&2; exit 2 ;;
+  --articles)
+    articles=${2:-}
+    [[ "$articles" =~ ^[0-9]+$ ]] || { echo "--articles needs a number" >&2; exit 2; }
+    shift ;;
+  *) echo "unknown option $1" >&2; exit 2 ;;
   esac
+  shift
 done
 
 bash "$repo/scripts/install-deps.sh"
@@ -45,12 +53,34 @@ fb_start "$root" "$port" "$date_warning"
 trap 'fb_stop "$root"' EXIT
 
 db=$prog/Daten/kovantel.fdb
+if ((articles)); then db=$prog/Daten/kovantel-$articles.fdb; fi
 if ((fresh)); then rm -f "$db"; fi
 if [[ ! -f "$db" ]]; then
   {
     echo "set names utf8;"
     echo "create database '127.0.0.1/$port:$db' user 'SYSDBA' password '$FB_PASSWORD' default character set win1252;"
     cat "$repo/tests/sql/host-schema.sql" "$repo/tests/sql/protocol-v8.sql" "$repo/demo/demo-data.sql"
+    if ((articles)); then
+      cat <<SQL
+set term ^ ;
+execute block as
+  declare i integer = 0;
+begin
+  while (i < 200) do begin
+    insert into warengruppe (id, bezeichnung) values (1000 + :i, 'Filiale Gruppe ' || lpad(:i, 3, '0'));
+    i = i + 1;
+  end
+  i = 0;
+  while (i < $articles) do begin
+    insert into artikel (artikelid, bezeichnung, warengruppe, mwstsatzih, mwstsatzah, preis)
+      values (100000 + :i, 'Filialartikel ' || lpad(:i, 6, '0'), 1000 + mod(:i, 200), mod(:i, 3), 1, 9.9);
+    i = i + 1;
+  end
+end^
+set term ; ^
+commit;
+SQL
+    fi
   } > "$inst/create.sql"
   isql-fb -q -i "$inst/create.sql"
   echo "Demo database created: $db"
