@@ -2,6 +2,7 @@
 
 #include "data/HostStatements.h"
 #include "data/TransactionSteps.h"
+#include "fb/FbError.h"
 #include "win/StationIdentity.h"
 
 #include <QCoreApplication>
@@ -173,13 +174,26 @@ int TMainDM::OpenBranchOffice()
         ReadStep(trcKovantel, {}, [&] { dseMitarbeiter.Open(); });
 
         if (DatabaseVersion >= 8) {
+            auto lookUpRegister = [&] {
+                ReadStep(trcKovantel, {&dseKassenID}, [&] {
+                    dseKassenID.Open();
+                    const std::int32_t id = dseKassenID.FieldByName(QStringLiteral("ID")).AsInteger();
+                    // The register id travels as a 16-bit value in the protocol.
+                    KassenID = static_cast<std::int16_t>(static_cast<std::uint16_t>(id & 0xFFFF));
+                });
+            };
             dseKassenID.ParamByName(QStringLiteral("bezeichnung")).setAsString(StationName);
-            ReadStep(trcKovantel, {&dseKassenID}, [&] {
-                dseKassenID.Open();
-                const std::int32_t id = dseKassenID.FieldByName(QStringLiteral("ID")).AsInteger();
-                // The register id travels as a 16-bit value in the protocol.
-                KassenID = static_cast<std::int16_t>(static_cast<std::uint16_t>(id & 0xFFFF));
-            });
+            try {
+                lookUpRegister();
+            } catch (const fb::FbError& e) {
+                // A station name longer than the host's register names can be none of them,
+                // yet the server refuses to compare it (string right truncation). Looking for
+                // no name at all gives what a name that matches none gives.
+                if (e.sqlState() != QLatin1String("22001"))
+                    throw;
+                dseKassenID.ParamByName(QStringLiteral("bezeichnung")).Clear();
+                lookUpRegister();
+            }
         }
     } catch (const std::exception& e) {
         outcome = ooNotOpened;

@@ -125,6 +125,8 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{"Version6WithoutRegister", Main, "6.0", nullptr, data::ooReady, 6, 0},
         // Below 8 the register table is not read at all, so a broken one does no harm.
         OutcomeCase{"Version7WithoutRegister", Main, "7.2", NoRegisterName, data::ooReady, 7, 0},
+        // The major number is cut, never rounded: 7.99 is no version 8.
+        OutcomeCase{"Version7Point99", Main, "7.99", NoRegisterName, data::ooReady, 7, 0},
         OutcomeCase{"BeforeChangeDate", Before, "8.60.10.68", nullptr, data::ooReadyBeforeChangeDate, 8, 12},
         OutcomeCase{"Version6BeforeChangeDate", Before, "6.0", nullptr, data::ooReadyBeforeChangeDate, 6, 0},
         OutcomeCase{"OnChangeDate", OnTheDay, "8.60.10.68", nullptr, data::ooReady, 8, 12},
@@ -237,6 +239,8 @@ struct RegisterCase
     const char* name;
     std::vector<std::pair<int, const char*>> registers;
     std::int16_t kassenId;
+    const char* argument = "/Kasse1";
+    const char* table = nullptr; // the host's own form of the register table; nullptr: the usual
 
     friend void PrintTo(const RegisterCase& c, std::ostream* os) { *os << c.name; }
 };
@@ -251,9 +255,11 @@ TEST_P(RegisterLookup, KeepsTheLow16BitsOfTheIdAsSigned)
 {
     HostDb host;
     host.setVersion(QStringLiteral("8.60.10.68"));
+    if (GetParam().table)
+        host.exec(QString::fromLatin1(GetParam().table));
     for (const auto& [id, name] : GetParam().registers)
-        host.addKasse(id, QString::fromLatin1(name));
-    Station station(QStringLiteral("/Kasse1"));
+        host.addKasse(id, QString::fromUtf8(name));
+    Station station(QString::fromUtf8(GetParam().argument));
     host.writeIni(station.folder.path());
 
     EXPECT_EQ(station.open(), data::ooReady) << "the lookup does not change the outcome";
@@ -261,13 +267,24 @@ TEST_P(RegisterLookup, KeepsTheLow16BitsOfTheIdAsSigned)
     EXPECT_FALSE(station.dm->trcKovantel.Active());
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, RegisterLookup,
-                         testing::Values(RegisterCase{"Id70000", {{70000, "Kasse1"}}, 4464},
-                                         RegisterCase{"Id40000", {{40000, "Kasse1"}}, -25536},
-                                         RegisterCase{"Id65535", {{65535, "Kasse1"}}, -1},
-                                         RegisterCase{"OtherNameStillCounts", {{7, "Theke"}}, 7},
-                                         RegisterCase{"EmptyTable", {}, 0}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Table, RegisterLookup,
+    testing::Values(RegisterCase{"Id70000", {{70000, "Kasse1"}}, 4464},
+                    RegisterCase{"Id40000", {{40000, "Kasse1"}}, -25536},
+                    RegisterCase{"Id65535", {{65535, "Kasse1"}}, -1},
+                    RegisterCase{"OtherNameStillCounts", {{7, "Theke"}}, 7},
+                    RegisterCase{"EmptyTable", {}, 0}, RegisterCase{"Umlauts", {{7, "Küche"}}, 7, "/Küche"},
+                    // Windows gives such names to the program as "?".
+                    RegisterCase{"StationNameOutsideWindows1252", {{7, "Kasse 1"}}, 7, "/Kasse Łódź"},
+                    // No register can have that name; the server refuses
+                    // to compare it instead of finding none.
+                    RegisterCase{"StationNameLongerThanTheColumn",
+                                 {{7, "Kasse 1"}},
+                                 7,
+                                 "/Kasse am Tresen",
+                                 "recreate table kassen (id integer not null "
+                                 "primary key, bezeichnung varchar(8))"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // With several registers the id comes from whichever row the server hands over first.
 TEST(RegisterLookup, TakesTheFirstRowTheServerDelivers)

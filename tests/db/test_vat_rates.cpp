@@ -270,13 +270,28 @@ INSTANTIATE_TEST_SUITE_P(
                              {"19", "7", "0", "10.7", "5.5"},
                              nullptr},
                     SaveCase{
-                        "NothingChanged", StandardRates, Standard, {"19", "7", "0", "10.7", "5.5"}, nullptr}),
+                        "NothingChanged", StandardRates, Standard, {"19", "7", "0", "10.7", "5.5"}, nullptr},
+                    // The page shows and gives back two decimals; the host's finer value must
+                    // survive a save that does not change it.
+                    SaveCase{"FourDecimalsKeptWhileUnchanged",
+                             {19, 7.1234, 0, 10.7, 5.5},
+                             existing({16, 7.12f, 0, 10.7f, 5.5f}),
+                             {"16", "7.1234", "0", "10.7", "5.5"},
+                             "Änderung Mwst Sätze\r\nÄnderung Mwst Satz 0:    19,00 %--->    16,00 %"},
+                    // Single precision cannot hold it; the stored value must not be replaced
+                    // by the rounded one.
+                    SaveCase{"ValueBeyondSinglePrecisionKeptWhileUnchanged",
+                             {19, 1e12, 0, 10.7, 5.5},
+                             existing({16, 1e12f, 0, 10.7f, 5.5f}),
+                             {"16", "1000000000000", "0", "10.7", "5.5"},
+                             "Änderung Mwst Sätze\r\nÄnderung Mwst Satz 0:    19,00 %--->    16,00 %"}),
     [](const testing::TestParamInfo<SaveCase>& info) { return std::string(info.param.name); });
 
-TEST(GeneralSaveFailure, NonFiniteRateWritesNothing)
+// Not a number, or a number beyond what a four-decimal fixed point can hold.
+TEST(GeneralSaveFailure, RateThatCannotBeStoredWritesNothing)
 {
     for (const float bad : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
-                            -std::numeric_limits<float>::infinity()}) {
+                            -std::numeric_limits<float>::infinity(), 1e16f}) {
         Installation inst;
         inst.host.addKonto(1, QStringLiteral("Speisen"), 19);
         const TVatRateSlots loaded = inst.dm->LoadVatRates();
@@ -285,6 +300,7 @@ TEST(GeneralSaveFailure, NonFiniteRateWritesNothing)
         EXPECT_FALSE(
             inst.dm->SaveGeneralVatRates(withSlot(existing({16, 7, 0, 10.7f, 5.5f}), 4, {true, bad})))
             << bad;
+        EXPECT_FALSE(inst.dm->LastError().isEmpty()) << bad;
 
         EXPECT_EQ(inst.storedSlots(), QStringList({"19", "7", "0", "10.7", "5.5"})) << bad;
         EXPECT_EQ(inst.accounts(), QStringList({"19"})) << bad;
@@ -388,6 +404,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, SettingsKey,
                                          KeyCase{"LowerCase", "mwstsatz3", 10.7, 3, 10.7f},
                                          KeyCase{"UpperCase", "MWSTSATZ4", 5.5, 4, 5.5f},
                                          KeyCase{"NullValue", "MwstSatz2", QVariant(), 2, 0},
+                                         KeyCase{"Negative", "MwstSatz1", -7.0, 1, -7},
+                                         KeyCase{"FourDecimals", "MwstSatz1", 7.1234, 1, 7.1234f},
+                                         KeyCase{"LargerThanAnyRate", "MwstSatz1", 1e12, 1, 1e12f},
                                          KeyCase{"LongerKeyIsNoSlot", "MwstSatz30", 8.0, -1, 0}),
                          [](const testing::TestParamInfo<KeyCase>& info) {
                              return std::string(info.param.name);
