@@ -1,3 +1,4 @@
+#include "fb/FbError.h"
 #include "win/ErrorReport.h"
 #include "win/MessageDlg.h"
 
@@ -437,6 +438,22 @@ private slots:
         QCOMPARE(probe.seen.icon, QMessageBox::Critical);
         QCOMPARE(probe.seen.captions, QStringList{QStringLiteral("OK")});
         QCOMPARE(win::shownMessages().first().answer, MsgResult::Ok);
+    }
+
+    // Told by the client's code, whatever its words: once the server is gone only a new start
+    // helps, and the report says so in German before the client's own text.
+    void errorReportTellsALostConnection()
+    {
+        win::setNextAnswer(MsgResult::Ok);
+        const std::intptr_t netWriteError = 335544727;
+        win::ShowException(fb::FbError(QStringLiteral("Error writing data to the connection."), {netWriteError}));
+        win::setNextAnswer(MsgResult::Ok);
+        win::ShowException(fb::FbError(QStringLiteral("Error writing data to the connection.")));
+        QCOMPARE(win::shownMessages().size(), 2);
+        QCOMPARE(win::shownMessages().at(0).text,
+                 QStringLiteral("Die Verbindung zur Datenbank ist unterbrochen. Bitte beenden Sie das Programm und "
+                                "starten Sie es neu.\n\nError writing data to the connection."));
+        QCOMPARE(win::shownMessages().at(1).text, QStringLiteral("Error writing data to the connection."));
     }
 };
 
