@@ -146,8 +146,8 @@ MsgResult showBox(const QString& title, const QString& text, MsgKind kind, MsgBu
         box->setDetailedText(QString(details).replace(QLatin1String("\r\n"), QLatin1String("\n")));
         // Thousands of lines stay readable: the text scrolls in a box of a fixed, wider size.
         if (auto* edit = box->findChild<QTextEdit*>()) {
-            edit->setMinimumSize(560, 260);
-            edit->setLineWrapMode(QTextEdit::NoWrap);
+            edit->setMinimumSize(640, 260);
+            edit->setLineWrapMode(QTextEdit::WidgetWidth);
             edit->setAccessibleName(QStringLiteral("Details"));
         }
     }

@@ -142,6 +142,10 @@ void TMainFrm::CreateArticlesPage()
     btnExpandSelectedArticles =
         SpeedButton(grpAusgewaehlteArtikel, QStringLiteral("btnExpandSelectedArticles"),
                     actExpandSelectedArticles, QRect(130, 525, 110, 41), SpokenCaption(ExpandCaption));
+    // Two lines of caption beside the picture: a smaller picture leaves the words whole.
+    for (QToolButton* b : {btnContractAvailableArticles, btnExpandAvailableArticles,
+                           btnContractSelectedArticles, btnExpandSelectedArticles})
+        b->setIconSize(QSize(24, 24));
     btnSetArticleVatRates =
         SpeedButton(grpAusgewaehlteArtikel, QStringLiteral("btnSetArticleVatRates"), actSetArticlesVatRates,
                     QRect(248, 525, 110, 41), QStringLiteral("Ändern"));
