@@ -18,4 +18,4 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:detect_stack_use_after_return
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 # Leaks inside Qt and the Firebird client library are theirs; the file says which and why.
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$repo/tests/sanitizer/lsan.supp:print_suppressions=0}
-ctest --output-on-failure -j 2 --timeout 1800
+ctest --output-on-failure -j 2 --timeout 900
