@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins libgl-dev
   firebird3.0-server firebird3.0-server-core firebird3.0-utils firebird-dev libfbclient2
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
   faketime iproute2 util-linux procps locales
   xvfb xauth x11-utils fonts-wine fonts-dejavu-core
 )

@@ -4,8 +4,6 @@
 
 #include <QFile>
 
-#include <algorithm>
-
 namespace win {
 namespace {
 
@@ -37,6 +35,24 @@ QStringView unquote(QStringView value)
     return value;
 }
 
+// Two names are equal under QString::compare(..., Qt::CaseInsensitive) exactly
+// when their keys are equal: this folds the same units the same way, a low
+// surrogate together with the unit before it.
+std::u32string foldedKey(QStringView name)
+{
+    std::u32string key;
+    key.reserve(name.size());
+    char32_t last = 0;
+    for (const QChar c : name) {
+        char32_t unit = c.unicode();
+        if (QChar::isLowSurrogate(unit) && QChar::isHighSurrogate(last))
+            unit = QChar::surrogateToUcs4(char16_t(last), char16_t(unit));
+        last = c.unicode();
+        key.push_back(QChar::toCaseFolded(unit));
+    }
+    return key;
+}
+
 QString decode(const QByteArray& content)
 {
     static const QByteArray utf8Bom("\xEF\xBB\xBF");
@@ -62,7 +78,7 @@ void ProfileFile::parse(const QByteArray& content)
     m_sections.clear();
     const QString text = decode(content);
 
-    Section* current = nullptr;
+    QList<Entry>* current = nullptr;
     for (QStringView line : QStringView(text).split(u'\n')) {
         if (line.endsWith(u'\r'))
             line.chop(1);
@@ -74,16 +90,10 @@ void ProfileFile::parse(const QByteArray& content)
             const qsizetype close = line.lastIndexOf(u']');
             if (close < 0)
                 continue;
-            const QString name = trimBlanks(line.mid(1, close - 1)).toString();
-            const bool seen = std::any_of(m_sections.cbegin(), m_sections.cend(), [&](const Section& s) {
-                return QString::compare(s.name, name, Qt::CaseInsensitive) == 0;
-            });
+            const auto [section, added] =
+                m_sections.try_emplace(foldedKey(trimBlanks(line.mid(1, close - 1))));
             // Lines of a repeated section are unreachable, see the header.
-            current = nullptr;
-            if (!seen) {
-                m_sections.append(Section{name, {}});
-                current = &m_sections.back();
-            }
+            current = added ? &section->second : nullptr;
             continue;
         }
 
@@ -92,21 +102,19 @@ void ProfileFile::parse(const QByteArray& content)
         const qsizetype eq = line.indexOf(u'=');
         if (eq < 0)
             continue;
-        current->entries.append(Entry{trimBlanks(line.first(eq)).toString(),
-                                      unquote(trimBlanks(line.sliced(eq + 1))).toString()});
+        current->append(Entry{trimBlanks(line.first(eq)).toString(),
+                              unquote(trimBlanks(line.sliced(eq + 1))).toString()});
     }
 }
 
 QString ProfileFile::readString(const QString& section, const QString& key, const QString& defaultValue) const
 {
-    for (const Section& s : m_sections) {
-        if (QString::compare(s.name, section, Qt::CaseInsensitive) != 0)
-            continue;
-        for (const Entry& e : s.entries) {
+    const auto found = m_sections.find(foldedKey(section));
+    if (found != m_sections.end()) {
+        for (const Entry& e : found->second) {
             if (QString::compare(e.key, key, Qt::CaseInsensitive) == 0)
                 return e.value.left(MaxValueLength);
         }
-        break;
     }
     QStringView fallback(defaultValue);
     while (!fallback.isEmpty() && fallback.back() == u' ')

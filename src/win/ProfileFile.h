@@ -4,6 +4,9 @@
 #include <QList>
 #include <QString>
 
+#include <string>
+#include <unordered_map>
+
 namespace win {
 
 // An initialisation file of the host installation, read the way the
@@ -43,13 +46,10 @@ private:
         QString key;
         QString value;
     };
-    struct Section
-    {
-        QString name;
-        QList<Entry> entries;
-    };
 
-    QList<Section> m_sections;
+    // Keyed by the case-folded section name, so that a file of many sections
+    // loads in linear time.
+    std::unordered_map<std::u32string, QList<Entry>> m_sections;
 };
 
 // Reads the file anew on every call, like its Windows namesake. fileName must

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <string>
 
 namespace {
@@ -222,6 +223,54 @@ TEST(ProfileFile, LoadingAnotherFileForgetsTheFirst)
     EXPECT_EQ(utf8(file.readString(QStringLiteral("A"), QStringLiteral("k"), QString())), "1");
     EXPECT_FALSE(file.load(dir.filePath(QStringLiteral("fehlt.ini"))));
     EXPECT_EQ(utf8(file.readString(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("-"))), "-");
+}
+
+// Sections are looked up by name while loading; a reader that compares each
+// header with every earlier one needs many seconds here instead of a moment. The
+// bound is far above the linear time, also under the sanitizers.
+TEST(ProfileFile, ManySectionsLoadInLinearTime)
+{
+    constexpr int count = 50000;
+    QByteArray content;
+    content.reserve(count * 32);
+    for (int i = 0; i < count; ++i)
+        content += "[Filiale " + QByteArray::number(i) + "]\r\nServer=srv" + QByteArray::number(i) + "\r\n";
+    content += "[filiale 0]\r\nServer=later\r\n";
+
+    // Processor time rather than wall time, so that a busy machine does not count.
+    const std::clock_t before = std::clock();
+    win::ProfileFile file;
+    file.parse(content);
+    const double seconds = double(std::clock() - before) / CLOCKS_PER_SEC;
+
+    EXPECT_LT(seconds, 2.0) << count << " sections took " << seconds << " s";
+    EXPECT_EQ(utf8(file.readString(QStringLiteral("FILIALE 0"), QStringLiteral("server"), QString())),
+              "srv0");
+    EXPECT_EQ(utf8(file.readString(QStringLiteral("Filiale 43210"), QStringLiteral("Server"), QString())),
+              "srv43210");
+    EXPECT_EQ(
+        utf8(file.readString(QStringLiteral("Filiale 50000"), QStringLiteral("Server"), QStringLiteral("-"))),
+        "-");
+}
+
+// Section names match the way QString compares them without regard to case,
+// also outside the Basic Multilingual Plane.
+TEST(ProfileFile, SectionNamesFoldLikeCaseInsensitiveCompare)
+{
+    const QString deseretUpper = QString::fromUcs4(U"\U00010400x");
+    const QString deseretLower = QString::fromUcs4(U"\U00010428X");
+    ASSERT_EQ(QString::compare(deseretUpper, deseretLower, Qt::CaseInsensitive), 0);
+
+    win::ProfileFile file;
+    file.parse("\xEF\xBB\xBF[" + deseretUpper.toUtf8() +
+               "]\nk=1\n[\xC3\x84ra]\nk=2\n[Stra\xC3\x9F"
+               "e]\nk=3\n");
+    EXPECT_EQ(utf8(file.readString(deseretLower, QStringLiteral("k"), QStringLiteral("-"))), "1");
+    EXPECT_EQ(utf8(file.readString(QStringLiteral("äRA"), QStringLiteral("k"), QStringLiteral("-"))), "2");
+    // Full folding would make "ß" "ss"; the case-insensitive compare does not.
+    EXPECT_EQ(utf8(file.readString(QStringLiteral("STRASSE"), QStringLiteral("k"), QStringLiteral("-"))),
+              "-");
+    EXPECT_EQ(utf8(file.readString(QStringLiteral("STRAßE"), QStringLiteral("k"), QStringLiteral("-"))), "3");
 }
 
 } // namespace
