@@ -51,9 +51,9 @@ IAttachment* attach(Status& st, const QString& connection, const AttachOptions& 
         dpb.append(char(isc_dpb_force_write)).append(char(1)).append(char(1));
     dpb.append(char(isc_dpb_sql_dialect)).append(char(1)).append(char(3));
     const QByteArray name = connection.toLocal8Bit();
-    IAttachment* att = master()->getDispatcher()->attachDatabase(
-        &st, name.constData(), static_cast<unsigned>(dpb.size()),
-        reinterpret_cast<const unsigned char*>(dpb.constData()));
+    IAttachment* att =
+        master()->getDispatcher()->attachDatabase(&st, name.constData(), static_cast<unsigned>(dpb.size()),
+                                                  reinterpret_cast<const unsigned char*>(dpb.constData()));
     // The dispatcher is a reference of its own; the process keeps the library loaded.
     st.check();
     return att;

@@ -37,8 +37,8 @@ Firebird::IMaster* master();
 
 struct AttachOptions
 {
-    bool forceWrite = false;        // sets forced writes on the database as it attaches
-    QByteArray charset;             // lc_ctype; empty: none, as the tool connects
+    bool forceWrite = false; // sets forced writes on the database as it attaches
+    QByteArray charset;      // lc_ctype; empty: none, as the tool connects
 };
 
 // user SYSDBA, the servers' password, an empty role, dialect 3: what the tool sends.
@@ -97,7 +97,10 @@ private:
         std::memcpy(&v, m_buffer.data() + offset, sizeof v);
         return v;
     }
-    template <class T> void store(unsigned offset, T v) { std::memcpy(m_buffer.data() + offset, &v, sizeof v); }
+    template <class T> void store(unsigned offset, T v)
+    {
+        std::memcpy(m_buffer.data() + offset, &v, sizeof v);
+    }
 
     Firebird::IMessageMetadata* m_meta = nullptr;
     std::vector<Field> m_fields;
@@ -109,11 +112,11 @@ Message outputMessage(Status& st, Firebird::IStatement* statement);
 
 // Runs a select and calls `row(message)` for every row; the cursor is closed at the end.
 template <class Row>
-void fetchAll(Status& st, Firebird::IStatement* statement, Firebird::ITransaction* tr, Message* in, Message& out,
-              Row&& row)
+void fetchAll(Status& st, Firebird::IStatement* statement, Firebird::ITransaction* tr, Message* in,
+              Message& out, Row&& row)
 {
-    Firebird::IResultSet* rs = statement->openCursor(&st, tr, in ? in->meta() : nullptr,
-                                                     in ? in->data() : nullptr, out.meta(), 0);
+    Firebird::IResultSet* rs =
+        statement->openCursor(&st, tr, in ? in->meta() : nullptr, in ? in->data() : nullptr, out.meta(), 0);
     st.check();
     while (rs->fetchNext(&st, out.data()) == Firebird::IStatus::RESULT_OK)
         row(out);

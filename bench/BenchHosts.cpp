@@ -103,5 +103,4 @@ void SetForcedWrites(testsupport::HostDb& host)
         throw std::runtime_error("forced writes could not be set");
 }
 
-
 } // namespace bench

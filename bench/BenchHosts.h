@@ -25,5 +25,4 @@ void ReleaseHosts();
 // the server did not take it.
 void SetForcedWrites(testsupport::HostDb& host);
 
-
 } // namespace bench

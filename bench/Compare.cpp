@@ -12,7 +12,7 @@ Options Options::quickSizes()
 {
     Options o;
     o.quick = true;
-    o.saveArticles = 300;
+    o.saveArticles = 200;
     o.saveRounds = 2;
     o.bigArticles = 20000;
     o.bigGroups = 100;
@@ -60,7 +60,8 @@ void Table::addRatio(const QString& path, double toolMs, const QString& baseline
 {
     const double ratio = baselineMs > 0 ? toolMs / baselineMs : 0;
     m_rows.push_back({path, ms(toolMs), ms(baselineMs) + QStringLiteral(" ") + baselineName,
-                      QStringLiteral("%1").arg(ratio, 0, 'f', 2), QStringLiteral("<= %1").arg(factor, 0, 'f', 2),
+                      QStringLiteral("%1").arg(ratio, 0, 'f', 2),
+                      QStringLiteral("<= %1").arg(factor, 0, 'f', 2),
                       ratio <= factor ? QStringLiteral("yes") : QStringLiteral("NO")});
 }
 
@@ -73,13 +74,14 @@ void Table::addLimit(const QString& path, double value, const QString& unit, dou
 
 void Table::addSkipped(const QString& path, const QString& why)
 {
-    m_rows.push_back({path, QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("-"),
-                      QStringLiteral("skipped: ") + why});
+    m_rows.push_back({path, QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("-"),
+                      QStringLiteral("-"), QStringLiteral("skipped: ") + why});
 }
 
 bool Table::allHold() const
 {
-    return std::all_of(m_rows.begin(), m_rows.end(), [](const Row& r) { return r.holds != QLatin1String("NO"); });
+    return std::all_of(m_rows.begin(), m_rows.end(),
+                       [](const Row& r) { return r.holds != QLatin1String("NO"); });
 }
 
 void Table::print() const

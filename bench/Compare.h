@@ -23,8 +23,8 @@ struct Options
     int pageRounds = 7;
     int openRounds = 25;
     int startRounds = 10;
-    QString display;      // an X server for the start-up path; empty: skipped
-    QString only;         // run only the paths whose key contains this
+    QString display; // an X server for the start-up path; empty: skipped
+    QString only;    // run only the paths whose key contains this
     bool wants(const char* key) const { return only.isEmpty() || QString::fromLatin1(key).contains(only); }
 
     static Options quickSizes();

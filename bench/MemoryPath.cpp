@@ -49,8 +49,8 @@ int MemoryProbeMain(const QString& programFolder)
     window.paint();
     QCoreApplication::processEvents();
     QTextStream(stdout) << "available=" << frm->grdVorhandeneArtikel->ArticleCount()
-                        << " selected=" << frm->grdAusgewArtikel->ArticleCount() << " rss_kb=" << StatusKb("VmRSS:")
-                        << " hwm_kb=" << StatusKb("VmHWM:") << Qt::endl;
+                        << " selected=" << frm->grdAusgewArtikel->ArticleCount()
+                        << " rss_kb=" << StatusKb("VmRSS:") << " hwm_kb=" << StatusKb("VmHWM:") << Qt::endl;
     return 0;
 }
 
@@ -77,11 +77,13 @@ void RunMemoryPath(const Options& o, Table& table)
     if (values.value(QStringLiteral("available")) + values.value(QStringLiteral("selected")) != o.bigArticles)
         throw std::runtime_error("the memory probe did not list every article: " + out.toStdString());
     table.addLimit(QStringLiteral("6  resident memory, %1 articles listed").arg(o.bigArticles),
-                   static_cast<double>(values.value(QStringLiteral("rss_kb"))) * 1.024 / 1000.0, QStringLiteral("MB"), 150);
-    table.addNote(QStringLiteral("6: %1 available, %2 selected; peak resident %3 MB")
-                      .arg(values.value(QStringLiteral("available")))
-                      .arg(values.value(QStringLiteral("selected")))
-                      .arg(static_cast<double>(values.value(QStringLiteral("hwm_kb"))) * 1.024 / 1000.0, 0, 'f', 1));
+                   static_cast<double>(values.value(QStringLiteral("rss_kb"))) * 1.024 / 1000.0,
+                   QStringLiteral("MB"), 150);
+    table.addNote(
+        QStringLiteral("6: %1 available, %2 selected; peak resident %3 MB")
+            .arg(values.value(QStringLiteral("available")))
+            .arg(values.value(QStringLiteral("selected")))
+            .arg(static_cast<double>(values.value(QStringLiteral("hwm_kb"))) * 1.024 / 1000.0, 0, 'f', 1));
 }
 
 } // namespace bench

@@ -25,8 +25,8 @@ const char* const Station = "Kasse3";
 // One read as the tool does it: its own transaction, the statement prepared on this
 // attachment, every row fetched.
 template <class Bind, class Row>
-void Read(bare::Status& st, IAttachment* att, std::vector<IStatement*>& prepared, const char* sql, Bind&& bind,
-          Row&& row)
+void Read(bare::Status& st, IAttachment* att, std::vector<IStatement*>& prepared, const char* sql,
+          Bind&& bind, Row&& row)
 {
     ITransaction* tr = bare::startTransaction(st, att);
     IStatement* s = bare::prepare(st, att, tr, sql);
@@ -50,7 +50,8 @@ void RunOpenPath(const Options& o, Table& table)
     for (int k = 2; k <= 5; ++k)
         host.addKasse(k, QStringLiteral("Kasse%1").arg(k));
     for (int m = 2; m <= 25; ++m)
-        host.addMitarbeiter(m, QStringLiteral("Vorname%1").arg(m), QStringLiteral("Müller-Lüdenscheidt %1").arg(m),
+        host.addMitarbeiter(m, QStringLiteral("Vorname%1").arg(m),
+                            QStringLiteral("Müller-Lüdenscheidt %1").arg(m),
                             QStringLiteral("login%1").arg(m));
     QTemporaryDir folder;
     host.writeIni(folder.path());

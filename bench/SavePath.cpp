@@ -25,16 +25,18 @@ constexpr int NewOutOfHouse = 2;
 
 void ResetArticles(HostDb& host)
 {
-    host.exec(QStringLiteral("update artikel set mwstsatzih = :s, mwstsatzah = :s"), {{QStringLiteral("s"), OldSlot}});
+    host.exec(QStringLiteral("update artikel set mwstsatzih = :s, mwstsatzah = :s"),
+              {{QStringLiteral("s"), OldSlot}});
     host.exec(QStringLiteral("delete from vorgangsprotokoll"));
 }
 
 void ExpectWritten(HostDb& host, int articles, const char* who)
 {
-    const int changed = host.scalar(QStringLiteral("select count(*) from artikel where mwstsatzih = :ih and "
-                                                   "mwstsatzah = :ah"),
-                                    {{QStringLiteral("ih"), NewInHouse}, {QStringLiteral("ah"), NewOutOfHouse}})
-                            .toInt();
+    const int changed =
+        host.scalar(QStringLiteral("select count(*) from artikel where mwstsatzih = :ih and "
+                                   "mwstsatzah = :ah"),
+                    {{QStringLiteral("ih"), NewInHouse}, {QStringLiteral("ah"), NewOutOfHouse}})
+            .toInt();
     if (changed != articles || host.protocolCount() != articles)
         throw std::runtime_error(std::string(who) + " did not write every article");
 }
@@ -65,7 +67,8 @@ public:
     {
         att = bare::attach(st, host.connectionString());
         ITransaction* tr = bare::startTransaction(st, att);
-        IStatement* s = bare::prepare(st, att, tr, "select numwert from einstellungen where lower(schluessel) = ?");
+        IStatement* s =
+            bare::prepare(st, att, tr, "select numwert from einstellungen where lower(schluessel) = ?");
         bare::Message in = bare::inputMessage(st, s);
         bare::Message out = bare::outputMessage(st, s);
         for (int slot = 0; slot < 5; ++slot) {
@@ -94,7 +97,8 @@ public:
         std::vector<Article> list;
         ITransaction* tr = bare::startTransaction(st, att);
         IStatement* s = bare::prepare(
-            st, att, tr, "select artikelid, bezeichnung, mwstsatzih, mwstsatzah from artikel order by artikelid");
+            st, att, tr,
+            "select artikelid, bezeichnung, mwstsatzih, mwstsatzah from artikel order by artikelid");
         bare::Message out = bare::outputMessage(st, s);
         bare::fetchAll(st, s, tr, nullptr, out, [&](bare::Message& m) {
             Article a;
@@ -141,19 +145,20 @@ private:
     std::size_t text(const Article& a)
     {
         char oldRate[32], newRate[32];
-        int n = std::snprintf(buffer, sizeof buffer, "Artikel VK \"%.*s\" ge\xe4ndert", static_cast<int>(a.name.size()),
-                              a.name.constData());
+        int n = std::snprintf(buffer, sizeof buffer, "Artikel VK \"%.*s\" ge\xe4ndert",
+                              static_cast<int>(a.name.size()), a.name.constData());
         if (a.ih != NewInHouse) {
             rate(oldRate, sizeof oldRate, rates[a.ih]);
             rate(newRate, sizeof newRate, rates[NewInHouse]);
-            n += std::snprintf(buffer + n, sizeof buffer - n, "\r\nMwst Satz im Haus: %s %%---> %s %%", oldRate,
-                               newRate);
+            n += std::snprintf(buffer + n, sizeof buffer - n, "\r\nMwst Satz im Haus: %s %%---> %s %%",
+                               oldRate, newRate);
         }
         if (a.ah != NewOutOfHouse) {
             rate(oldRate, sizeof oldRate, rates[a.ah]);
             rate(newRate, sizeof newRate, rates[NewOutOfHouse]);
-            n += std::snprintf(buffer + n, sizeof buffer - n, "\r\nMwst Satz au\xdf"
-                                                              "er Haus: %s %%---> %s %%",
+            n += std::snprintf(buffer + n, sizeof buffer - n,
+                               "\r\nMwst Satz au\xdf"
+                               "er Haus: %s %%---> %s %%",
                                oldRate, newRate);
         }
         return static_cast<std::size_t>(n);
@@ -177,8 +182,7 @@ void RunSavePath(const Options& o, Table& table)
     HostDb host;
     host.fillStandard();
     BuildArticles(host, n, 10);
-    if (qEnvironmentVariableIsEmpty("BENCH_NO_FW"))
-        SetForcedWrites(host);
+    SetForcedWrites(host);
     ResetArticles(host);
 
     data::TProcessInfo info;
@@ -229,10 +233,7 @@ void RunSavePath(const Options& o, Table& table)
     for (int r = 0; r < o.saveRounds; ++r) {
         const int first = r % 3;
         for (int k = 0; k < 3; ++k) {
-            const int side = (first + k) % 3;
-            if (!qEnvironmentVariableIsEmpty("BENCH_SIDE") && qEnvironmentVariableIntValue("BENCH_SIDE") != side)
-                continue;
-            switch (side) {
+            switch ((first + k) % 3) {
             case 0:
                 t.push_back(tool());
                 break;

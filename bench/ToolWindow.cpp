@@ -14,7 +14,8 @@ namespace bench {
 
 ToolWindow::ToolWindow(const QString& programFolder)
 {
-    m_info.ProgramFolder = programFolder.endsWith(QLatin1Char('/')) ? programFolder : programFolder + QLatin1Char('/');
+    m_info.ProgramFolder =
+        programFolder.endsWith(QLatin1Char('/')) ? programFolder : programFolder + QLatin1Char('/');
     m_info.ComputerName = QStringLiteral("Kasse1");
     m_info.UserName = QStringLiteral("techniker");
     m_info.Separator = QLatin1Char('/');

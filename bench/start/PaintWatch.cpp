@@ -104,8 +104,8 @@ int main(int argc, char** argv)
         const Found w = findWindow(dpy, root, width, height);
         if (w.viewable) {
             // Both corners and the middle: the first paint covers the whole window at once.
-            const int points[3][2] = {{w.x + 2, w.y + 2}, {w.x + width / 2, w.y + height / 2},
-                                      {w.x + width - 3, w.y + height - 3}};
+            const int points[3][2] = {
+                {w.x + 2, w.y + 2}, {w.x + width / 2, w.y + height / 2}, {w.x + width - 3, w.y + height - 3}};
             bool all = true;
             for (const auto& p : points)
                 all = all && !isMarker(dpy, root, p[0], p[1], magenta.pixel);
