@@ -1,6 +1,6 @@
 // Figures for the database paths that grow with the host's size: reading a large article
 // list through the client layer, and saving a rate slot that many cash-book accounts follow.
-// Run through scripts/bench.sh, which starts a private server.
+// Run through scripts/bench.sh --micro, which starts a private server.
 
 #include "HostDb.h"
 #include "data/HostStatements.h"
@@ -33,11 +33,17 @@ template <class Bind> void BulkInsert(HostDb& host, const QString& sql, int coun
     tr.Commit();
 }
 
+// Dropped before main returns, while the client library and Qt are still there.
+std::map<int, std::unique_ptr<HostDb>>& articleHosts()
+{
+    static std::map<int, std::unique_ptr<HostDb>> hosts;
+    return hosts;
+}
+
 // One host database per size, filled once through a single transaction.
 HostDb& articleHost(int articles)
 {
-    static std::map<int, std::unique_ptr<HostDb>> hosts;
-    auto& h = hosts[articles];
+    auto& h = articleHosts()[articles];
     if (!h) {
         h = std::make_unique<HostDb>();
         h->fillStandard();
@@ -138,6 +144,7 @@ int main(int argc, char** argv)
         return 1;
     }
     benchmark::RunSpecifiedBenchmarks();
+    articleHosts().clear();
     benchmark::Shutdown();
     return 0;
 }
