@@ -1,5 +1,6 @@
 #include "fb/FbQuery.h"
 
+#include "fb/FbDatabase.h"
 #include "fb/FbStatus.h"
 #include "fb/FbTransaction.h"
 
@@ -9,14 +10,28 @@ namespace fb {
 
 void FbQuery::ExecQuery()
 {
-    m_rowsAffected = 0;
+    m_executed = false;
+    m_rowsAffected.reset();
     prepare();
     IMessageMetadata* in = buildInput();
     detail::Status status;
     m_statement->execute(&status, m_transaction->handle(), in, inputBuffer(), nullptr, nullptr);
     status.check();
-    m_rowsAffected = m_statement->getAffectedRecords(&status);
-    status.clear();
+    m_executed = true;
+}
+
+std::uint64_t FbQuery::RowsAffected() const
+{
+    if (!m_rowsAffected) {
+        m_rowsAffected = 0;
+        if (m_executed && m_statement && m_database->Connected()) {
+            detail::Status status;
+            m_rowsAffected = m_statement->getAffectedRecords(&status);
+            if (status.failed())
+                m_rowsAffected = 0;
+        }
+    }
+    return *m_rowsAffected;
 }
 
 } // namespace fb
