@@ -24,8 +24,4 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$repo/tests/sanitizer/lsan.supp:print_suppressions=0}
 # The crash test kills processes on purpose and measures real time; under the sanitizers it
 # proves nothing more and only takes long.
-# LeakSanitizer's exit-time tracer now and then crashes while it stops the threads the
-# Firebird client leaves running ("Tracer caught signal 11"): a test that fails is run once
-# more, so that only a failure that repeats fails the run. Leak, address and undefined-
-# behaviour reports repeat.
-ctest --output-on-failure -j 2 --timeout 900 -LE crash --repeat until-pass:2
+ctest --output-on-failure -j 2 --timeout 900 -LE crash
