@@ -18,10 +18,11 @@ export LANG=de_DE.UTF-8 QT_QPA_PLATFORM=offscreen
 # to start 16 bytes into a page for an old glibc header and reads a bogus range from it;
 # the leak check at exit then dies with "Tracer caught signal 11" and no report. The
 # client library and Qt's plugins are loaded at run time and have such blocks.
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:detect_stack_use_after_return=1:strict_init_order=1:intercept_tls_get_addr=0}
-export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+# Options already in the environment are kept, but the workaround comes last and holds.
+export ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:strict_init_order=1${ASAN_OPTIONS:+:$ASAN_OPTIONS}:intercept_tls_get_addr=0
+export UBSAN_OPTIONS=print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}:halt_on_error=1
 # Only leaks in Qt's or the Firebird client library's own code may be suppressed there.
-export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$repo/tests/sanitizer/lsan.supp:print_suppressions=0}
+export LSAN_OPTIONS=print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}:suppressions=$repo/tests/sanitizer/lsan.supp
 # The crash test kills processes on purpose and measures real time; under the sanitizers it
 # proves nothing more and only takes long.
 summary=$build/sanitizer-summary.txt
