@@ -48,7 +48,7 @@ cp -f "$build/src/kovantel-mwst" "$prog/kovantel-mwst"
 
 fb_stop "$root"
 fb_make_root "$root"
-if fb_port_free 5050; then port=5050; else port=$(fb_free_port 35050); fi
+if fb_port_free 5050; then port=5050; else port=$(fb_free_port 25050); fi
 fb_start "$root" "$port" "$date_warning"
 trap 'fb_stop "$root"' EXIT
 

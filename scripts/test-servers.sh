@@ -17,7 +17,7 @@ start)
   for name in main d20231231 d20240101; do fb_stop "$root/$name"; done
   rm -rf "$root/databases"
   mkdir -p "$root/databases"
-  port=$(fb_free_port $((40000 + RANDOM % 20000)))
+  port=$(fb_random_port)
   env_file="$root/servers.env"
   : > "$env_file.tmp"
   for name in main d20231231 d20240101; do

@@ -12,11 +12,23 @@ fb_port_free() {
   [[ -z "$(ss -Hltn "sport = :$1" 2>/dev/null)" ]]
 }
 
-# fb_free_port FIRST: prints the first free port from FIRST on.
+# fb_free_port FIRST: prints the first port from FIRST on that no socket uses, listening
+# or connected: a connection's local port also keeps a server from listening there.
 fb_free_port() {
   local p=$1
-  while ! fb_port_free "$p"; do p=$((p + 1)); done
+  while [[ -n "$(ss -Htan "sport = :$p" 2>/dev/null)" ]]; do p=$((p + 1)); done
   echo "$p"
+}
+
+# fb_random_port: a free port at random below the kernel's range for the local ports of
+# outgoing connections. Inside that range, any client's connection may be handed the port
+# while its server is down for a restart, and the server then cannot listen there again.
+fb_random_port() {
+  local low=32768 high
+  read -r low high < /proc/sys/net/ipv4/ip_local_port_range 2>/dev/null || true
+  local top=$((low - 100)) bottom=10000
+  ((top > bottom + 1000)) || bottom=1024
+  fb_free_port $((bottom + RANDOM % (top - bottom)))
 }
 
 # fb_make_root ROOT: creates the root folder with its own configuration and a security

@@ -16,7 +16,7 @@ root=$work/server
 # A server left over by an interrupted run would hold the security database.
 fb_stop "$root"
 fb_make_root "$root"
-port=$(fb_free_port $((40000 + RANDOM % 20000)))
+port=$(fb_random_port)
 
 # The databases keep forced writes on, but lie in memory when the machine has a memory
 # file system: a killed process loses nothing the kernel already holds, whatever lies

@@ -421,7 +421,7 @@ struct ForeignServer
     {
         const QString repo = QDir(QStringLiteral(KOVANTEL_SQL_DIR "/../..")).absolutePath();
         script = QStringLiteral("source '%1/scripts/lib/fbserver.sh'; ").arg(repo);
-        port = run(QStringLiteral("p=$(fb_free_port 39000); FB_PASSWORD=anders fb_make_root '%1' >&2 && "
+        port = run(QStringLiteral("p=$(fb_random_port); FB_PASSWORD=anders fb_make_root '%1' >&2 && "
                                   "fb_start '%1' $p >&2 && echo $p")
                        .arg(root.path()))
                    .toInt();
