@@ -158,8 +158,9 @@ void CrashDb::reset()
     m_host.exec(QStringLiteral("delete from vorgangsprotokoll"));
 }
 
-std::string CrashDb::validate()
+std::string CrashDb::validate(std::string& warnings)
 {
+    warnings.clear();
     m_host.disconnect();
     const QString report = m_host.path() + QStringLiteral(".validation.txt");
     const std::optional<int> rc = run({"gfix", "-user", "SYSDBA", "-password", "plumtrove", "-validate",
@@ -171,7 +172,20 @@ std::string CrashDb::validate()
     f.remove();
     if (!rc)
         return "gfix -validate did not end within 60 s";
-    if (*rc != 0 || !text.isEmpty())
+    // The report is a heading and one "Number of ... : n" line per kind of finding.
+    bool onlyWarnings = true;
+    for (const QString& line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QString l = line.trimmed();
+        if (l == QLatin1String("Summary of validation errors"))
+            continue;
+        if (l.startsWith(QLatin1String("Number of ")) &&
+            l.section(QLatin1Char(':'), 0, 0).trimmed().endsWith(QLatin1String(" warnings"))) {
+            warnings += (warnings.empty() ? "" : "; ") + l.simplified().toStdString();
+            continue;
+        }
+        onlyWarnings = false;
+    }
+    if (*rc != 0 || !onlyWarnings)
         return "gfix -validate (exit code " + std::to_string(*rc) + "): " + text.toStdString();
     return {};
 }

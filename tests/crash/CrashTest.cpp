@@ -88,10 +88,12 @@ public:
             std::fflush(stdout);
             ok = ok && f.halfWritten == 0;
         }
-        const std::string problems = db.validate();
+        std::string warnings;
+        const std::string problems = db.validate(warnings);
         if (!problems.empty())
             throw Fatal{std::string("the database is damaged: ") + problems};
-        std::printf("   database validation after all trials: no errors\n");
+        std::printf("   database validation after all trials: no errors%s%s\n", warnings.empty() ? "" : "; ",
+                    warnings.c_str());
         return ok;
     }
 
